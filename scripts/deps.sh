@@ -1,0 +1,20 @@
+# Debian packages the project needs, and a helper that installs the missing ones.
+# Sourced by the other scripts.
+BUILD_PACKAGES=(g++ make cmake pkg-config libgtest-dev libgmock-dev)
+
+ensure_packages() {
+    local missing=()
+    local p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if [ "${#missing[@]}" -gt 0 ]; then
+        echo "Installing missing packages: ${missing[*]}"
+        if [ "$(id -u)" -ne 0 ]; then
+            echo "error: run as root, or install them first: apt-get install ${missing[*]}" >&2
+            return 1
+        fi
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
