@@ -1,0 +1,11 @@
+// The enumeration of instances, complete: include this where instances are read back from
+// an enumeration rather than only passed around by name.
+// Thread-safety: see Enumeration.
+#ifndef OW_CIMINSTANCEENUMERATION_HPP_INCLUDE_GUARD_
+#define OW_CIMINSTANCEENUMERATION_HPP_INCLUDE_GUARD_
+#include "OW_config.h"
+#include "OW_CIMFwd.hpp"
+#include "OW_Enumeration.hpp"
+#include "OW_CIMInstance.hpp"
+
+#endif
