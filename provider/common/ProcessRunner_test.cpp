@@ -1,0 +1,136 @@
+// The real process runner, through Execute, with real shell commands.
+#include "common/Execute.h"
+#include "common/ProcessRunner.h"
+#include "common/Tokenizer.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+using namespace OpenWBEM;
+
+namespace
+{
+
+std::vector<std::string> Texts(const Array<String>& lines)
+{
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < lines.size(); ++i)
+    {
+        texts.push_back(std::string(lines[i].c_str(), lines[i].length()));
+    }
+    return texts;
+}
+
+// Lowers the open-file limit so that no new pipe can be made, and restores it.
+class NoFreeDescriptors
+{
+public:
+    NoFreeDescriptors()
+    {
+        // With descriptors 0 to 2 open and a limit of 3, a pipe has nowhere to go.
+        for (int fd = 0; fd < kLimitDescriptors; ++fd)
+        {
+            if (fcntl(fd, F_GETFD) == -1)
+            {
+                m_opened.push_back(open("/dev/null", O_RDONLY));
+            }
+        }
+        getrlimit(RLIMIT_NOFILE, &m_saved);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = kLimitDescriptors;
+        m_ok = setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+    }
+    ~NoFreeDescriptors()
+    {
+        setrlimit(RLIMIT_NOFILE, &m_saved);
+        for (int fd : m_opened)
+        {
+            close(fd);
+        }
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    static const int kLimitDescriptors = 3;
+    rlimit m_saved;
+    bool m_ok = false;
+    std::vector<int> m_opened;
+};
+
+} // namespace
+
+TEST(ProcessRunnerTest, CapturesOutputExactly)
+{
+    Array<String> lines;
+    String output("stale");
+    EXPECT_EQ(Execute(String("true"), lines), 0);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(Execute(String("true"), output), 0);
+    EXPECT_TRUE(output.empty());
+
+    // A line of 1023 characters and its newline arrive as two pieces.
+    EXPECT_EQ(Execute(String("head -c 1023 /dev/zero | tr '\\0' x; echo; echo next"), lines), 0);
+    EXPECT_EQ(Texts(lines), (std::vector<std::string>{std::string(1023, 'x'), "\n", "next\n"}));
+
+    // No trailing newline: the last piece has none, and its last field still splits off.
+    EXPECT_EQ(Execute(String("printf 'a\\tb\\nc\\td'"), lines), 0);
+    ASSERT_EQ(Texts(lines), (std::vector<std::string>{"a\tb\n", "c\td"}));
+    EXPECT_EQ(std::string(GetNextToken(lines[1].c_str(), "A", "test").c_str()), "c");
+    EXPECT_EQ(std::string(GetNextToken(0, "B", "test").c_str()), "d");
+
+    // Standard error is captured with standard output, in the order written. The redirection
+    // applies to the (last) command as a whole, as it does for the tool's command lines.
+    EXPECT_EQ(Execute(String("sh -c 'echo out; echo err >&2; exit 3'"), output), 3);
+    EXPECT_EQ(std::string(output.c_str()), "out\nerr\n");
+
+    // Large output is read to its end.
+    EXPECT_EQ(Execute(String("head -c 300000 /dev/zero | tr '\\0' y"), output), 0);
+    EXPECT_EQ(output.length(), 300000u);
+}
+
+TEST(ProcessRunnerTest, ExitCodes)
+{
+    Array<String> lines;
+    String output;
+    EXPECT_EQ(Execute(String("exit 3"), lines), 3);
+    EXPECT_EQ(Execute(String("exit 200"), output), 200);
+    EXPECT_EQ(Execute(String("exit 42")), 42);
+    EXPECT_EQ(Execute(String("/nonexistent/softinv --hist"), output), 127);
+    EXPECT_EQ(Execute(String("/nonexistent/softinv")), 127);
+
+    // The status-only form does not capture: the text goes to the process's standard output.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Execute(String("echo visible; exit 5")), 5);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "visible\n");
+}
+
+TEST(ProcessRunnerTest, PipeThatCannotBeOpened)
+{
+    Array<String> lines;
+    lines.push_back(String("kept"));
+    String output("kept");
+    int lineResult = 0;
+    int wholeResult = 0;
+    // A sanitizer's first dynamic-type check of a call needs a pipe of its own; make those
+    // checks while descriptors are still free.
+    ASSERT_EQ(Execute(String("true"), lines), 0);
+    ASSERT_EQ(Execute(String("true"), output), 0);
+    lines.push_back(String("kept"));
+    output = String("kept");
+    {
+        NoFreeDescriptors limit;
+        ASSERT_TRUE(limit.ok());
+        lineResult = Execute(String("echo never"), lines);
+        wholeResult = Execute(String("echo never"), output);
+    }
+    EXPECT_EQ(lineResult, -1);
+    EXPECT_EQ(wholeResult, -1);
+    EXPECT_EQ(Texts(lines), std::vector<std::string>{"kept"});
+    EXPECT_EQ(std::string(output.c_str()), "kept");
+}

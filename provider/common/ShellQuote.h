@@ -1,0 +1,16 @@
+// Makes a text safe to place in a shell command line as one word. Names, versions, addresses
+// and paths made of ordinary characters pass unchanged, so the tool's command lines read as
+// usual; anything else, from a client or from the tool's own output, is single-quoted and can
+// therefore never end the word or start another command.
+// Thread-safety: pure function.
+#ifndef SWU_COMMON_SHELLQUOTE_H
+#define SWU_COMMON_SHELLQUOTE_H
+
+#include "OW_config.h"
+#include "OW_String.hpp"
+
+// Letters, digits, the characters ._+:@%/=,- and the empty text are returned as they are.
+// Every other text becomes one single-quoted word, an embedded ' written as '\''.
+OpenWBEM::String ShellQuote(const OpenWBEM::String& text);
+
+#endif
