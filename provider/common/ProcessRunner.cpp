@@ -52,8 +52,17 @@ public:
     }
 };
 
-SystemProcessRunner gSystemRunner;
-ProcessRunner* gInstalledRunner = &gSystemRunner;
+// Made on first use and never destroyed: a background task that the CIMOM never joins may
+// still be starting the tool while the process exits, and must not call into a runner whose
+// destructor the exit has already run.
+SystemProcessRunner& SystemRunner()
+{
+    static SystemProcessRunner* runner = new SystemProcessRunner;
+    return *runner;
+}
+
+// A test's runner; 0 means the system runner.
+ProcessRunner* gInstalledRunner = 0;
 
 } // namespace
 
@@ -61,10 +70,10 @@ ProcessRunner::~ProcessRunner() {}
 
 ProcessRunner& GetProcessRunner()
 {
-    return *gInstalledRunner;
+    return gInstalledRunner != 0 ? *gInstalledRunner : SystemRunner();
 }
 
 void SetProcessRunner(ProcessRunner* runner)
 {
-    gInstalledRunner = runner != 0 ? runner : &gSystemRunner;
+    gInstalledRunner = runner;
 }

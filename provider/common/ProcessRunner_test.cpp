@@ -9,7 +9,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace OpenWBEM;
@@ -133,4 +135,26 @@ TEST(ProcessRunnerTest, PipeThatCannotBeOpened)
     EXPECT_EQ(wholeResult, -1);
     EXPECT_EQ(Texts(lines), std::vector<std::string>{"kept"});
     EXPECT_EQ(std::string(output.c_str()), "kept");
+}
+
+// The CIMOM never joins a background task, so one may have used the runner just before the
+// process exits. Exit must then not tear the runner down under it: the thread sanitizer build
+// reports that as a race between the task's call and the runner's destructor.
+TEST(ProcessRunnerTest, TasksMayStillUseTheRunnerWhenTheProcessExits)
+{
+    std::atomic<bool> ran(false);
+    std::thread(
+        [&ran]
+        {
+            std::string output;
+            int waitStatus = 0;
+            GetProcessRunner().RunCapturing("true", output, waitStatus);
+            // Relaxed on purpose: waiting for it must not order the task before the exit.
+            ran.store(true, std::memory_order_relaxed);
+        })
+        .detach();
+    while (!ran.load(std::memory_order_relaxed))
+    {
+        usleep(1000);
+    }
 }

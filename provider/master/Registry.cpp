@@ -9,6 +9,9 @@
 // (the association provider fills instanceProvider and associatorProvider, no methodProvider).
 #include "ClassNames.h"
 #include "Registry.h"
+#include "available/AvaliableProvider.h"
+#include "available/FileListProvider.h"
+#include "available/FileNameProvider.h"
 #include "installed/ComponentProvider.h"
 #include "installed/HistoryProvider.h"
 #include "installed/InventoryProvider.h"
@@ -30,8 +33,11 @@ const String gEMVersionClass("ZVQ_ElementManagerCartridgeVersionInfo");
 // Sub-provider objects, in slot order.
 HistoryUpdateProvider gAppliedUpdateProvider;
 ScheduledUpdateProvider gPendingUpdateProvider;
+AvaliableUpdateProvider gAvaliableUpdateProvider;
 ActiveUpdateProvider gActiveUpdateProvider;
 InventoryProvider gInventoryProvider;
+FileNameProvider gFileNameProvider;
+FileListMapProvider gFileList;
 ComponentProvider gComponentProvider;
 
 SubProviderEntry gSubProviderRegistry[SUB_PROVIDER_SLOT_COUNT] = {
@@ -41,15 +47,19 @@ SubProviderEntry gSubProviderRegistry[SUB_PROVIDER_SLOT_COUNT] = {
     // SLOT_PENDING_UPDATE_PROVIDER
     {&gPendingUpdateProvider, &gPendingUpdateProvider, 0,
      &CallCleanup<ScheduledUpdateProvider, &gPendingUpdateProvider>},
-    {0, 0, 0, 0}, // SLOT_AVALIABLE_UPDATE_PROVIDER
+    // SLOT_AVALIABLE_UPDATE_PROVIDER
+    {&gAvaliableUpdateProvider, &gAvaliableUpdateProvider, 0,
+     &CallCleanup<AvaliableUpdateProvider, &gAvaliableUpdateProvider>},
     // SLOT_ACTIVE_UPDATE_PROVIDER
     {&gActiveUpdateProvider, &gActiveUpdateProvider, 0,
      &CallCleanup<ActiveUpdateProvider, &gActiveUpdateProvider>},
     // SLOT_INVENTORY_PROVIDER
     {&gInventoryProvider, &gInventoryProvider, 0,
      &CallCleanup<InventoryProvider, &gInventoryProvider>},
-    {0, 0, 0, 0}, // SLOT_FILE_NAME_PROVIDER
-    {0, 0, 0, 0}, // SLOT_FILE_LIST
+    // SLOT_FILE_NAME_PROVIDER
+    {&gFileNameProvider, &gFileNameProvider, 0, &CallCleanup<FileNameProvider, &gFileNameProvider>},
+    // SLOT_FILE_LIST
+    {&gFileList, 0, &gFileList, &CallCleanup<FileListMapProvider, &gFileList>},
     // SLOT_COMPONENT_PROVIDER
     {&gComponentProvider, &gComponentProvider, 0,
      &CallCleanup<ComponentProvider, &gComponentProvider>},
