@@ -25,13 +25,8 @@ ALL_CLASSES = [
     "ZVQ_AvailableSoftwareFileName",
     "ZVQ_AvailableSoftwareFileList",
 ]
-# Classes whose sub-providers are not in the provider yet: the provider answers
-# CIM_ERR_INVALID_CLASS for them. Move a class to SERVED when its sub-provider lands.
-NOT_SERVED = {
-    "ZVQ_AvailableSoftwareUpdate",
-    "ZVQ_AvailableSoftwareFileName",
-    "ZVQ_AvailableSoftwareFileList",
-}
+# Classes the provider refuses with CIM_ERR_INVALID_CLASS: none, every class is served.
+NOT_SERVED = set()
 SERVED = [c for c in ALL_CLASSES if c not in NOT_SERVED]
 # Served classes whose enumeration fails by design in this setup: components are listed only
 # after HasOptionalComponents on an available update has named the update.

@@ -37,6 +37,12 @@ case "$1" in
     line patchB 3.1 "Patch B" "/media/usb/patchB" "Sun Mar 07 01:00:00 2004" none "1 MB" \
         Applying
     ;;
+--cache)
+    line patchC 1.5 "Patch C" "3 MB" reboot Available
+    ;;
+--files)
+    printf 'c1.bin c2.bin\n'
+    ;;
 --components)
     printf 'core\nextras\n'
     ;;
