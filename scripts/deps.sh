@@ -1,6 +1,6 @@
 # Debian packages the project needs, and a helper that installs the missing ones.
 # Sourced by the other scripts.
-BUILD_PACKAGES=(g++ make cmake pkg-config libgtest-dev libgmock-dev tzdata libcurl4-openssl-dev python3 libpugixml-dev libcpp-httplib-dev libssl-dev libcrypt-dev sblim-wbemcli openssl)
+BUILD_PACKAGES=(g++ make cmake pkg-config libgtest-dev libgmock-dev tzdata libcurl4-openssl-dev python3 libpugixml-dev libcpp-httplib-dev libssl-dev libcrypt-dev sblim-wbemcli openssl libbenchmark-dev)
 
 ensure_packages() {
     local missing=()

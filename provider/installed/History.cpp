@@ -30,12 +30,22 @@ bool HistoryUpdate::Remove() const
 
 HistoryListLock::HistoryListLock() : m_lock(sHistoryListMutex) {}
 
+int RunHistoryListing(Array<String>& lines)
+{
+    return Execute(String(kSoftinvHist), lines);
+}
+
 void RefillHistoryList()
+{
+    Array<String> lines;
+    int exitCode = RunHistoryListing(lines);
+    FillHistoryList(exitCode, lines);
+}
+
+void FillHistoryList(int exitCode, const Array<String>& lines)
 {
     gHistoryList.clear();
 
-    Array<String> lines;
-    int exitCode = Execute(String(kSoftinvHist), lines);
     if (exitCode != 0)
     {
         ThrowSoftInvError(exitCode);

@@ -63,10 +63,16 @@ private:
     RecordListLock m_lock;
 };
 
-// Empties gHistoryList, runs the history listing and appends one record per output line. A
-// non-zero exit code is thrown as the tool's error; a line short of fields is thrown as a parse
-// failure, the records of the lines before it staying in the list. The caller holds a
-// HistoryListLock.
+// Runs the history listing into `lines` and returns its exit code. Takes no lock, so requests
+// that refresh the list at the same time run the tool side by side instead of in turn.
+int RunHistoryListing(OpenWBEM::Array<OpenWBEM::String>& lines);
+
+// Empties gHistoryList and appends one record per line of a listing run. A non-zero exit code
+// is thrown as the tool's error; a line short of fields is thrown as a parse failure, the
+// records of the lines before it staying in the list. The caller holds a HistoryListLock.
+void FillHistoryList(int exitCode, const OpenWBEM::Array<OpenWBEM::String>& lines);
+
+// Both of the above in one go, the tool running under the caller's HistoryListLock.
 void RefillHistoryList();
 
 #endif

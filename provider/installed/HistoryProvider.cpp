@@ -33,8 +33,11 @@ void RefuseNotSupported()
 // listing even when another request refreshes the list meanwhile.
 Array<HistoryUpdate> RefreshedHistory()
 {
+    // The tool run is most of a request's time; only the list itself needs the lock.
+    Array<String> lines;
+    int exitCode = RunHistoryListing(lines);
     HistoryListLock lock;
-    RefillHistoryList();
+    FillHistoryList(exitCode, lines);
     return gHistoryList;
 }
 

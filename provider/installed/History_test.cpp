@@ -11,6 +11,7 @@
 #include "OW_DateTime.hpp"
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 using namespace OpenWBEM;
@@ -269,6 +270,29 @@ TEST_F(HistoryTest, ConcurrentRefreshesNeverShowAPartRecord)
     }
     EXPECT_EQ(0, faults.load());
     EXPECT_GT(found.load(), 0);
+}
+
+TEST_F(HistoryTest, ListingRunsWhileTheListIsLockedAndFillsItAfterwards)
+{
+    runner->script(kListing, ScriptedRunner::Exit(0, Row("a", "1") + Row("b", "2")));
+    std::vector<CIMObjectPath> paths;
+    std::thread enumerator;
+    {
+        // Another request busy with the list must not keep this one from starting the tool.
+        HistoryListLock lock;
+        enumerator = std::thread([&] { paths = EnumNames(provider, kClass); });
+        EXPECT_TRUE(runner->waitForCall(kListing, std::chrono::seconds(5)));
+        EXPECT_TRUE(gHistoryList.empty());
+    }
+    enumerator.join();
+    ASSERT_EQ(2u, paths.size());
+    EXPECT_EQ(2u, gHistoryList.size());
+
+    // A failing run still leaves the list empty, whoever held the lock meanwhile.
+    runner->script(kListing, ScriptedRunner::Exit(12));
+    runner->script("/vk/bin/softinv --errors 12 2>&1", ScriptedRunner::Exit(0, "Update failed\n"));
+    EXPECT_NE(-1, StatusOf([&] { EnumNames(provider, kClass); }));
+    EXPECT_TRUE(gHistoryList.empty());
 }
 
 } // namespace

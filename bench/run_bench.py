@@ -1,0 +1,208 @@
+"""Runs every benchmark and prints one table. Each figure is a ratio of times or sizes measured
+within this one run, because the machine is shared and absolute times drift between runs.
+
+Parts: the in-process parse-and-build benchmark (bench_parse), then a daemon with the bench
+provider copy whose tool prints a prepared listing, driven by bench_load for request latency
+against the bare tool run, throughput with several clients, and the daemon's memory."""
+
+import argparse
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+sys.path.insert(0, os.path.join(ROOT, "examples", "demo"))
+import wbem_session  # noqa: E402
+
+HISTORY_CLASS = "ZVQ_HistorySoftwareUpdate"
+RECORD_COUNTS = (100, 10000, 65535)
+LATENCY_REQUESTS = {100: 41, 10000: 9}
+FLOOR_REQUESTS = 41
+CLIENT_COUNTS = (1, 2, 4, 8, 16)
+THROUGHPUT_SECONDS = 3.0
+PARSE_MIN_TIME_SECONDS = 0.3
+LINEAR_RECORDS = 655.35  # 65,535 records over 100
+
+# The goals of the performance work, as (figure, limit, whether a higher figure is better).
+SCALING_LIMIT = 1.2
+NAMES_OVERHEAD_LIMIT = 1.3
+FOUR_CLIENT_SPEEDUP_MIN = 1.7
+PEAK_PER_BODY_LIMIT = 4.0
+
+
+def history_listing(count):
+    date = "Mon Jan  5 03:04:05 2004"
+    return "".join("pkg%d\t1.0\tFixes pkg%d\tSecurity\t%s\tRemovable\n" % (i, i, date)
+                   for i in range(count))
+
+
+def verdict(value, limit, higher_is_better=False):
+    met = value >= limit if higher_is_better else value <= limit
+    return "%s %s %.2f: %s" % ("target", ">=" if higher_is_better else "<=", limit,
+                               "met" if met else "NOT met")
+
+
+def run_parse(build_dir, rows):
+    out_file = os.path.join(build_dir, "bench", "parse.json")
+    done = subprocess.run([os.path.join(build_dir, "bench", "bench_parse"),
+                           "--benchmark_min_time=%g" % PARSE_MIN_TIME_SECONDS,
+                           "--benchmark_out=" + out_file, "--benchmark_out_format=json"],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    if done.returncode != 0:
+        raise RuntimeError("bench_parse failed:\n" + done.stderr)
+    with open(out_file) as f:
+        results = json.load(f)["benchmarks"]
+    per_class = {}
+    for result in results:
+        if result.get("error_occurred"):
+            raise RuntimeError("%s: %s" % (result["name"], result.get("error_message")))
+        name, count = result["name"].rsplit("/", 1)
+        seconds = result["cpu_time"] * {"ns": 1e-9, "us": 1e-6, "ms": 1e-3}[result["time_unit"]]
+        per_class.setdefault(name.split("/", 1)[1], {})[int(count)] = seconds
+    for cls, times in per_class.items():
+        ns = ["%.0f" % (times[n] / n * 1e9) for n in RECORD_COUNTS]
+        scaling = times[65535] / times[100] / LINEAR_RECORDS
+        rows.append(("1 parse+build " + cls, "ns/record @100/10k/65535: " + " / ".join(ns),
+                     "scaling %.2f" % scaling, verdict(scaling, SCALING_LIMIT)))
+
+
+def load(build_dir, mode, env, **options):
+    argv = [os.path.join(build_dir, "bench", "bench_load"), mode]
+    for key, value in options.items():
+        argv += ["--" + key, str(value)]
+    done = subprocess.run(argv, capture_output=True, text=True, env=env)
+    if done.returncode != 0:
+        raise RuntimeError("%s failed:\n%s" % (" ".join(argv), done.stderr))
+    text = done.stdout
+    return {k: float(v) for k, v in (item.split("=") for item in text.split())}
+
+
+def proc_status_kib(pid, field):
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith(field + ":"):
+                return int(line.split()[1])
+    raise RuntimeError("no %s for process %d" % (field, pid))
+
+
+class BenchDaemon:
+    """A daemon with the bench provider copy; its tool prints whatever listing was set last."""
+
+    def __init__(self, build_dir, directory):
+        self.listing_file = os.path.join(directory, "listing.txt")
+        paths = {
+            "cimomd": os.path.join(build_dir, "cimom", "cimomd"),
+            "passwd": os.path.join(build_dir, "cimom", "cimom-passwd"),
+            "provider_dir": os.path.join(build_dir, "bench", "providers"),
+            "mof": os.path.join(ROOT, "provider", "mof", "SoftwareUpdate.mof"),
+            "softinv": "/bin/false",
+        }
+        os.environ["SWU_BENCH_LISTING"] = self.listing_file
+        self.workspace = wbem_session.Workspace(paths, directory, {})
+        self.daemon = wbem_session.Daemon(self.workspace)
+        self.build_dir = build_dir
+        self.env = dict(os.environ, SWU_BENCH_PASSWORD=self.workspace.password)
+
+    def set_listing(self, count):
+        staged = self.listing_file + ".new"
+        with open(staged, "w") as f:
+            f.write(history_listing(count))
+        os.replace(staged, self.listing_file)
+
+    def start(self):
+        self.set_listing(RECORD_COUNTS[0])
+        if not self.daemon.start():
+            raise RuntimeError("daemon did not start:\n" + self.daemon.log_tail(output=True))
+
+    def request(self, mode, op, **options):
+        return load(self.build_dir, mode, self.env, port=self.daemon.port,
+                    user=self.workspace.user, op=op, **{"class": HISTORY_CLASS}, **options)
+
+    def pid(self):
+        return self.daemon.process.pid
+
+
+def run_latency(daemon, rows):
+    floor_command = "/bin/sh %s --hist 2>&1" % os.path.join(HERE, "cat_listing.sh")
+    for count in (100, 10000):
+        daemon.set_listing(count)
+        floor = load(daemon.build_dir, "floor", daemon.env, command=floor_command,
+                     requests=FLOOR_REQUESTS)["median_ns"]
+        for op in ("EnumerateInstanceNames", "EnumerateInstances"):
+            median = daemon.request("latency", op, requests=LATENCY_REQUESTS[count])["median_ns"]
+            ratio = median / floor
+            target = verdict(ratio, NAMES_OVERHEAD_LIMIT) if (
+                count == 100 and op == "EnumerateInstanceNames") else ""
+            rows.append(("2 %s %d records" % (op, count),
+                         "median %.2f ms, floor %.2f ms" % (median / 1e6, floor / 1e6),
+                         "ratio %.2f" % ratio, target))
+
+
+def run_throughput(daemon, rows):
+    daemon.set_listing(100)
+    rates, errors = {}, {}
+    for clients in CLIENT_COUNTS:
+        figures = daemon.request("throughput", "EnumerateInstanceNames", clients=clients,
+                                 seconds=THROUGHPUT_SECONDS)
+        rates[clients], errors[clients] = figures["requests_per_second"], figures["errors"]
+    for clients in CLIENT_COUNTS:
+        ratio = rates[clients] / rates[1]
+        failed = ", %d failed" % errors[clients] if errors[clients] else ""
+        rows.append(("3 %2d clients, EnumerateInstanceNames 100" % clients,
+                     "%.1f requests/s%s" % (rates[clients], failed), "ratio %.2f" % ratio,
+                     verdict(ratio, FOUR_CLIENT_SPEEDUP_MIN, True) if clients == 4 else ""))
+
+
+def run_memory(daemon, rows):
+    daemon.request("latency", "EnumerateInstanceNames", requests=1, warmup=0)
+    idle = proc_status_kib(daemon.pid(), "VmRSS") * 1024
+    daemon.set_listing(65535)
+    body = daemon.request("latency", "EnumerateInstances", requests=1, warmup=0)["bytes"]
+    peak = proc_status_kib(daemon.pid(), "VmHWM") * 1024
+    rows.append(("4 RSS idle", "%.1f MiB" % (idle / 2**20), "", ""))
+    rows.append(("4 peak RSS, EnumerateInstances 65535",
+                 "%.1f MiB, body %.1f MiB" % (peak / 2**20, body / 2**20),
+                 "peak/body %.2f" % (peak / body), verdict(peak / body, PEAK_PER_BODY_LIMIT)))
+    rows.append(("4 growth over idle, same request", "%.1f MiB" % ((peak - idle) / 2**20),
+                 "growth/body %.2f" % ((peak - idle) / body), ""))
+
+
+def with_daemon(build_dir, action, rows):
+    with tempfile.TemporaryDirectory(prefix="swu-bench-") as directory:
+        daemon = BenchDaemon(build_dir, directory)
+        try:
+            daemon.start()
+            action(daemon, rows)
+        finally:
+            daemon.daemon.stop()
+
+
+def print_table(rows):
+    widths = [max(len(row[i]) for row in rows) for i in range(4)]
+    for row in rows:
+        print("  ".join(cell.ljust(width) for cell, width in zip(row, widths)).rstrip())
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build-dir", required=True)
+    args = parser.parse_args()
+    build_dir = os.path.abspath(args.build_dir)
+    rows = [("figure", "measured", "ratio", "goal")]
+    load_before = os.getloadavg()[0]
+    run_parse(build_dir, rows)
+    with_daemon(build_dir, run_latency, rows)
+    with_daemon(build_dir, run_throughput, rows)
+    # A fresh daemon, so its peak is that of the one large request.
+    with_daemon(build_dir, run_memory, rows)
+    print_table(rows)
+    # Other work on the machine stretches every process start; the ratios hide part of that.
+    print("load average (1 min) at start %.2f, at end %.2f, on %d cores"
+          % (load_before, os.getloadavg()[0], os.cpu_count()))
+
+
+if __name__ == "__main__":
+    main()
