@@ -112,13 +112,14 @@ int serve(const ConfigItems& items)
     HttpServer server(
         serverOptions(settings), authenticator,
         [&service](const CimRequest& request) { return service.handle(request); }, logger);
-    server.start();
-
+    // The pid file exists before the first connection is accepted, so whoever sees the daemon
+    // answer also finds its pid; it is removed again if the server cannot start.
     std::optional<PidFile> pidFile;
     if (!settings.pidFile.empty())
     {
         pidFile.emplace(settings.pidFile);
     }
+    server.start();
     logInfo(logger, std::string(kServerName) + " ready, process " + std::to_string(getpid()));
 
     const sigset_t signals = stopSignals();
