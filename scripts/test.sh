@@ -1,12 +1,129 @@
 #!/usr/bin/env bash
-# Installs what the build needs (Debian 12), configures, builds and runs every test.
-# Extra arguments go to the CMake configure step.
+# Installs what the build needs (Debian 12), then builds and tests the project in stages:
+#   build      normal build, every test                                   (build/test)
+#   asan       AddressSanitizer + UndefinedBehaviorSanitizer, every test  (build/asan)
+#   tsan       ThreadSanitizer, every test                                (build/tsan)
+#   fuzz       clang libFuzzer build, each fuzz target for a bounded time (build/fuzz)
+# Any failing test, sanitizer report or fuzzer crash fails the run. The stage timings are
+# printed at the end.
+#
+# Usage: scripts/test.sh [--full] [CMake configure arguments...]
+#   (default) the normal build and every test, fuzz corpora included
+#   --full    all four stages
+# Environment: BUILD_DIR (normal build directory), SWU_FUZZ_SECONDS (per fuzz target,
+# default 20), SWU_FUZZ_RSS_MB (memory limit of one fuzz run, default 2048).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
-ensure_packages "${BUILD_PACKAGES[@]}"
 
-build=${BUILD_DIR:-build/test}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DSWU_WERROR=ON "$@"
-cmake --build "$build" -j"$(nproc)"
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+quick=1
+configure_args=()
+for arg in "$@"; do
+    case "$arg" in
+    --full) quick=0 ;;
+    --quick) quick=1 ;;
+    *) configure_args+=("$arg") ;;
+    esac
+done
+
+if [ "$quick" -eq 1 ]; then
+    ensure_packages "${BUILD_PACKAGES[@]}"
+else
+    ensure_packages "${BUILD_PACKAGES[@]}" "${CHECK_PACKAGES[@]}"
+fi
+
+jobs=$(nproc)
+fuzz_seconds=${SWU_FUZZ_SECONDS:-20}
+fuzz_rss_mb=${SWU_FUZZ_RSS_MB:-2048}
+timings=()
+
+# Any sanitizer finding ends the test that made it, with a stack trace.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:check_initialization_order=1:strict_init_order=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+
+print_timings() {
+    if [ "${#timings[@]}" -gt 0 ]; then
+        echo "== stage timings"
+        printf '   %s\n' "${timings[@]}"
+    fi
+}
+trap print_timings EXIT
+
+# run_stage <name> <command...>: runs the command and records how long it took.
+run_stage() {
+    local name=$1
+    shift
+    echo "== $name"
+    local start=$SECONDS
+    "$@"
+    timings+=("$(printf '%-6s %4d s' "$name" $((SECONDS - start)))")
+}
+
+# build_and_test <dir> <ctest arguments> -- <configure arguments...>
+build_and_test() {
+    local dir=$1
+    shift
+    local ctest_args=()
+    while [ "$1" != "--" ]; do
+        ctest_args+=("$1")
+        shift
+    done
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DSWU_WERROR=ON "$@" "${configure_args[@]}"
+    cmake --build "$dir" -j"$jobs"
+    ctest --test-dir "$dir" --output-on-failure -j"$jobs" "${ctest_args[@]}"
+}
+
+# The vocabulary libFuzzer splices into a target's inputs, when it has one.
+fuzz_dictionary() {
+    case "$1" in
+    cim_service | cimxml_decode) echo fuzz/dict/cimxml.dict ;;
+    mof_text) echo fuzz/dict/mof.dict ;;
+    esac
+}
+
+# Each target starts from its seed corpus plus what earlier runs in this build directory found,
+# and stops after the bounded time or at its first crash, which it keeps under artifacts/.
+fuzz_all() {
+    local dir=build/fuzz
+    CC=clang CXX=clang++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
+        -DSWU_WERROR=ON -DSWU_BUILD_TESTS=OFF -DSWU_FUZZ=ON "${configure_args[@]}"
+    cmake --build "$dir" -j"$jobs" --target fuzz_targets
+    mkdir -p "$dir/artifacts"
+    local failed=() summary=() options=() seeds target work log runs dictionary
+    for seeds in fuzz/corpus/*/; do
+        target=$(basename "$seeds")
+        work="$dir/work/$target"
+        log="$dir/logs/$target.log"
+        mkdir -p "$work" "$(dirname "$log")"
+        dictionary=$(fuzz_dictionary "$target")
+        options=(-max_total_time="$fuzz_seconds" -rss_limit_mb="$fuzz_rss_mb" -timeout=10
+            -print_final_stats=1 -artifact_prefix="$dir/artifacts/$target-")
+        if [ -n "$dictionary" ]; then
+            options+=(-dict="$dictionary")
+        fi
+        echo "-- fuzz_$target (${fuzz_seconds} s)"
+        if ! "$dir/fuzz/fuzz_$target" "${options[@]}" "$work" "$seeds" >"$log" 2>&1; then
+            failed+=("$target")
+            tail -n 40 "$log"
+        fi
+        runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+        summary+=("$(printf '%-22s %10s executions' "$target" "${runs:-?}")")
+    done
+    echo "== fuzz executions"
+    printf '   %s\n' "${summary[@]}"
+    if [ "${#failed[@]}" -gt 0 ]; then
+        echo "fuzz targets that crashed: ${failed[*]} (inputs in $dir/artifacts/, logs in" \
+            "$dir/logs/; replay one with $dir/fuzz/fuzz_<target> <input>)" >&2
+        return 1
+    fi
+}
+
+run_stage build build_and_test "${BUILD_DIR:-build/test}" -- 
+if [ "$quick" -eq 1 ]; then
+    exit 0
+fi
+run_stage asan build_and_test build/asan -- -DSWU_SANITIZE=address,undefined
+run_stage tsan build_and_test build/tsan -- -DSWU_SANITIZE=thread
+run_stage fuzz fuzz_all

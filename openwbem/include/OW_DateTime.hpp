@@ -2,7 +2,7 @@
 // access in local time or UTC, calendar arithmetic, and the text forms OpenWBEM clients
 // print and parse (the asctime form out; asctime-like free text or CIM datetime text in).
 // Thread-safety: distinct objects may be used concurrently; all time-zone work goes through
-// the reentrant C calls, and nothing is cached between calls.
+// the reentrant C calls, one call at a time process-wide, and nothing is cached between calls.
 #ifndef OW_DATETIME_HPP_INCLUDE_GUARD_
 #define OW_DATETIME_HPP_INCLUDE_GUARD_
 #include "OW_config.h"

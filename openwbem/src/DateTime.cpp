@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <ctime>
+#include <mutex>
 #include <string>
 
 namespace OpenWBEM
@@ -54,6 +55,40 @@ void addToField(int& field, long long amount)
 }
 
 } // namespace
+
+namespace dtparse
+{
+
+namespace
+{
+
+std::mutex& timeZoneMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+// Written only while the mutex is held.
+bool gTimeZoneLoaded = false;
+
+} // namespace
+
+TimeZoneLock::TimeZoneLock()
+{
+    timeZoneMutex().lock();
+    if (!gTimeZoneLoaded)
+    {
+        tzset();
+        gTimeZoneLoaded = true;
+    }
+}
+
+TimeZoneLock::~TimeZoneLock()
+{
+    timeZoneMutex().unlock();
+}
+
+} // namespace dtparse
 
 DateTime::DateTime() : m_time(0), m_microseconds(0) {}
 

@@ -1,7 +1,8 @@
 // Library-internal calendar helpers for DateTime and CIMDateTime: conversions between
 // time_t and broken-down time in local time or UTC, and the text parser behind
 // DateTime(const String&), which reads CIM datetime text or asctime-like free text.
-// Thread-safety: pure functions over their arguments; only reentrant C time calls are used.
+// Thread-safety: pure functions over their arguments; the C time calls they make are
+// serialised by TimeZoneLock.
 #ifndef OW_SRC_DATETIMEPARSER_HPP_INCLUDE_GUARD_
 #define OW_SRC_DATETIMEPARSER_HPP_INCLUDE_GUARD_
 #include "OW_config.h"
@@ -63,8 +64,26 @@ inline struct tm makeFields(int year, int month, int day, int hour, int minute, 
     return makeRawFields(tmYearFor(year), month, day, hour, minute, second);
 }
 
+// Held around every call into the C library's time-zone machinery. glibc keeps one time-zone
+// state per process: mktime reloads it on every call (freeing and copying its saved TZ text),
+// the _r conversions load it on their first call. glibc guards that state with an internal lock
+// that the thread sanitizer cannot see, so request threads converting dates at once look like a
+// race on it. Taking our own lock orders those calls visibly; the first holder also loads the
+// zone (tzset), so no later conversion starts from an unloaded state. Not recursive.
+class TimeZoneLock
+{
+public:
+    TimeZoneLock();
+    ~TimeZoneLock();
+
+private:
+    TimeZoneLock(const TimeZoneLock&);
+    TimeZoneLock& operator=(const TimeZoneLock&);
+};
+
 inline bool breakDown(time_t t, bool utc, struct tm& fields)
 {
+    TimeZoneLock lock;
     return (utc ? gmtime_r(&t, &fields) : localtime_r(&t, &fields)) != 0;
 }
 
@@ -76,6 +95,7 @@ inline bool fromUtcFields(const struct tm& fields, time_t& result)
 {
     struct tm work = fields;
     work.tm_wday = kUnsetWeekday;
+    TimeZoneLock lock;
     const time_t t = timegm(&work);
     if (t == static_cast<time_t>(-1) && work.tm_wday == kUnsetWeekday)
     {
@@ -91,6 +111,7 @@ inline bool fromLocalFields(const struct tm& fields, time_t& result)
 {
     struct tm work = fields;
     work.tm_wday = kUnsetWeekday;
+    TimeZoneLock lock;
     time_t t = mktime(&work);
     if (fields.tm_isdst >= 0 && work.tm_wday != kUnsetWeekday && work.tm_isdst != fields.tm_isdst)
     {

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <thread>
+#include <vector>
 
 using namespace OpenWBEM;
 
@@ -359,5 +361,50 @@ TEST(DateTimeZone, GmtOffsetIsTodaysWholeHours)
         ScopedTimeZone zone("America/New_York");
         const Int16 offset = DateTime::getGMTOffset();
         EXPECT_TRUE(offset == -5 || offset == -4) << offset;
+    }
+}
+
+// Request threads convert local-time text at once, with the process time zone left to the
+// system (no TZ), as a CIMOM runs. Every thread must get the same instant; the thread
+// sanitizer build also proves the conversions do not race on the C library's zone state.
+TEST(DateTimeThreads, ConcurrentLocalConversionsAgree)
+{
+    const char* old = std::getenv("TZ");
+    const std::string saved = old != 0 ? old : "";
+    unsetenv("TZ");
+
+    const int kThreads = 8;
+    const int kConversionsPerThread = 200;
+    const DateTime expected(String("Mon Jan  5 03:04:05 2004"));
+    std::vector<int> mismatches(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+    {
+        threads.emplace_back(
+            [&, t]
+            {
+                for (int i = 0; i < kConversionsPerThread; ++i)
+                {
+                    const DateTime parsed(String("Mon Jan  5 03:04:05 2004"));
+                    const DateTime fromFields(2004, 1, 5, 3, 4, 5);
+                    if (parsed.get() != expected.get() || fromFields.get() != expected.get() ||
+                        parsed.getHour() != 3 || parsed.getDay() != 5)
+                    {
+                        ++mismatches[t];
+                    }
+                }
+            });
+    }
+    for (std::thread& thread : threads)
+    {
+        thread.join();
+    }
+    if (old != 0)
+    {
+        setenv("TZ", saved.c_str(), 1);
+    }
+    for (int t = 0; t < kThreads; ++t)
+    {
+        EXPECT_EQ(0, mismatches[t]) << "thread " << t;
     }
 }
