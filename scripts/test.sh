@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12), then builds and tests the project in stages:
-#   build      normal build, every test                                   (build/test)
-#   asan       AddressSanitizer + UndefinedBehaviorSanitizer, every test  (build/asan)
-#   tsan       ThreadSanitizer, every test                                (build/tsan)
-#   fuzz       clang libFuzzer build, each fuzz target for a bounded time (build/fuzz)
+#   build      normal build, every test                                      (build/test)
+#   asan       AddressSanitizer + UndefinedBehaviorSanitizer, every test     (build/asan)
+#   tsan       ThreadSanitizer, every test but the two long single-client
+#              input matrices (label "matrix"), which add no threads of
+#              their own to what the other daemon tests run                  (build/tsan)
+#   fuzz       clang libFuzzer build, each fuzz target for a bounded time    (build/fuzz)
 # Any failing test, sanitizer report or fuzzer crash fails the run. The stage timings are
 # printed at the end.
 #
-# Usage: scripts/test.sh [--full] [CMake configure arguments...]
-#   (default) the normal build and every test, fuzz corpora included
+# Usage: scripts/test.sh [--quick | --full] [CMake configure arguments...]
+#   (default) asan, tsan and fuzz: what CI runs; the fuzz corpora run as tests under asan
+#   --quick   the normal build and every test: the fast check while working, and the only
+#             stage where the daemon tests also bound its resident memory
 #   --full    all four stages
 # Environment: BUILD_DIR (normal build directory), SWU_FUZZ_SECONDS (per fuzz target,
 # default 20), SWU_FUZZ_RSS_MB (memory limit of one fuzz run, default 2048).
@@ -16,17 +20,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 
-quick=1
+mode=checks
 configure_args=()
 for arg in "$@"; do
     case "$arg" in
-    --full) quick=0 ;;
-    --quick) quick=1 ;;
+    --quick) mode=quick ;;
+    --full) mode=full ;;
     *) configure_args+=("$arg") ;;
     esac
 done
 
-if [ "$quick" -eq 1 ]; then
+if [ "$mode" = quick ]; then
     ensure_packages "${BUILD_PACKAGES[@]}"
 else
     ensure_packages "${BUILD_PACKAGES[@]}" "${CHECK_PACKAGES[@]}"
@@ -120,10 +124,12 @@ fuzz_all() {
     fi
 }
 
-run_stage build build_and_test "${BUILD_DIR:-build/test}" -- 
-if [ "$quick" -eq 1 ]; then
+if [ "$mode" != checks ]; then
+    run_stage build build_and_test "${BUILD_DIR:-build/test}" --
+fi
+if [ "$mode" = quick ]; then
     exit 0
 fi
 run_stage asan build_and_test build/asan -- -DSWU_SANITIZE=address,undefined
-run_stage tsan build_and_test build/tsan -- -DSWU_SANITIZE=thread
+run_stage tsan build_and_test build/tsan -LE matrix -- -DSWU_SANITIZE=thread
 run_stage fuzz fuzz_all

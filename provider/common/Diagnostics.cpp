@@ -6,7 +6,9 @@
 
 using namespace OpenWBEM;
 
-LoggerRef gLogger;
+// Never destroyed: roll-backs and applies run on detached threads that may still be logging
+// while the CIMOM exits, after this library's static objects have been torn down.
+LoggerRef& gLogger = *new LoggerRef;
 bool gProviderAgentDebug = false;
 
 void OutputDebug(const char* format, ...)

@@ -20,8 +20,8 @@
 // Size of the buffer a diagnostic is formatted into; longer messages are cut to one byte less.
 const size_t kDebugMessageBytes = 1024;
 
-// The CIMOM's logger, empty until initialize.
-extern OpenWBEM::LoggerRef gLogger;
+// The CIMOM's logger, empty until initialize. It outlives the library's static objects.
+extern OpenWBEM::LoggerRef& gLogger;
 
 // True while diagnostics are also printed on standard output ("provider_agent_debug").
 extern bool gProviderAgentDebug;

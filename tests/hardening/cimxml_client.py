@@ -13,9 +13,18 @@ import xml.etree.ElementTree as ET
 from xml.sax.saxutils import escape, quoteattr
 
 NAMESPACE = "root/cimv2"
-REQUEST_LIMIT_SECONDS = 30
-STARTUP_LIMIT_SECONDS = 15
-STOP_LIMIT_SECONDS = 5
+# The sanitizers the daemon was built with ("" for none), as the build tells the tests. Under
+# them everything runs several times slower, so waits are stretched by TIME_SCALE, and the
+# memory the process holds says nothing about leaks (freed blocks stay quarantined, shadow
+# memory grows with use): the leak checker at the daemon's exit takes that job.
+SANITIZERS = os.environ.get("SWU_SANITIZE", "")
+TIME_SCALE = 1 if not SANITIZERS else 8 if "thread" in SANITIZERS else 4
+REQUEST_LIMIT_SECONDS = 30 * TIME_SCALE
+STARTUP_LIMIT_SECONDS = 15 * TIME_SCALE
+STOP_LIMIT_SECONDS = 5 * TIME_SCALE
+# What a sanitizer's report starts with, in the daemon's output.
+SANITIZER_MARKERS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
+                     "WARNING: ThreadSanitizer", "ERROR: ThreadSanitizer")
 
 
 def free_port():
@@ -292,11 +301,15 @@ class Daemon:
         return None
 
     def output(self):
-        self.log.flush()
+        if not self.log.closed:
+            self.log.flush()
         with open(self.log_file, errors="replace") as f:
             return f.read()
 
     def stop(self):
+        """Stops the daemon; returns a list of what went wrong on the way out: no clean exit,
+        or a sanitizer report anywhere in its output."""
+        problems = []
         if self.process.poll() is None:
             self.process.terminate()
             try:
@@ -304,7 +317,21 @@ class Daemon:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+                problems.append("the daemon did not stop within %d s of SIGTERM"
+                                % STOP_LIMIT_SECONDS)
+        else:
+            problems.append("the daemon had ended (exit status %d)" % self.process.returncode)
+        if not problems and self.process.returncode != 0:
+            problems.append("the daemon exited with status %d" % self.process.returncode)
         self.log.close()
+        text = self.output()
+        for marker in SANITIZER_MARKERS:
+            at = text.find(marker)
+            if at >= 0:
+                problems.append("sanitizer report in the daemon's output:\n"
+                                + text[max(0, at - 200):at + 3000])
+                break
+        return problems
 
 
 def make_workdir(prefix):

@@ -8,9 +8,9 @@ import shutil
 import sys
 import time
 
-from cimxml_client import Daemon, make_workdir
+from cimxml_client import SANITIZERS, TIME_SCALE, Daemon, make_workdir
 
-CALL_WAIT_SECONDS = 5
+CALL_WAIT_SECONDS = 5 * TIME_SCALE
 POLL_SECONDS = 0.02
 # Separators of the call record; no test text holds them.
 WORD_END = "\x1e"
@@ -43,6 +43,19 @@ def check(condition, what, detail=""):
         if detail:
             print("     " + str(detail).replace("\n", "\n     ")[:2000])
     return condition
+
+
+def check_memory_growth(daemon, rss_before_kib, limit_kib):
+    """The daemon's resident memory grew by less than limit_kib since rss_before_kib. Under the
+    sanitizers that figure is meaningless; their leak checker runs when the daemon stops."""
+    rss_after = daemon.rss_kib()
+    if SANITIZERS:
+        print("memory %d -> %d KiB, not checked under %s" % (rss_before_kib, rss_after,
+                                                           SANITIZERS))
+        return True
+    return check(rss_after - rss_before_kib < limit_kib,
+                 "memory within %d KiB of before (%d -> %d KiB)"
+                 % (limit_kib, rss_before_kib, rss_after))
 
 
 def parse_args():
@@ -133,7 +146,8 @@ def start(args, prefix, tool_setup=None, items=None):
 
 
 def finish(workdir, daemon, summary):
-    daemon.stop()
+    for problem in daemon.stop():
+        check(False, "clean daemon exit", problem)
     print(summary)
     if failures:
         print("%d of %d checks failed; files kept in %s" % (len(failures), checks[0], workdir))

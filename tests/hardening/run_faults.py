@@ -9,7 +9,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import RECORDING_TOOL, check, finish, parse_args, start  # noqa: E402
+from harness import (RECORDING_TOOL, check, check_memory_growth, finish, parse_args,  # noqa: E402
+                     start)
 
 CIM_ERR_FAILED = 1
 INVENTORY = "ZVQ_SoftwareIdentity"
@@ -158,10 +159,7 @@ def main():
         check(open_descriptors(daemon) <= descriptors_before,
               "no descriptor leaks (%d before, %d after)"
               % (descriptors_before, open_descriptors(daemon)))
-        rss_after = daemon.rss_kib()
-        check(rss_after - rss_before < RSS_GROWTH_LIMIT_KIB,
-              "memory within %d KiB of before (%d -> %d KiB)"
-              % (RSS_GROWTH_LIMIT_KIB, rss_before, rss_after))
+        check_memory_growth(daemon, rss_before, RSS_GROWTH_LIMIT_KIB)
 
         # Many lines: every record listed, numbered in order. Last, as the listing it leaves
         # behind is rightly large.
