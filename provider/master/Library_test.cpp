@@ -76,7 +76,9 @@ TEST(LibraryTest, ExportsExactlyTheTwoEntryPoints)
 
 TEST(LibraryTest, LoadsCreatesAndInitialisesTheMasterProvider)
 {
-    void* library = dlopen(SWU_PROVIDER_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    // Loaded as a CIMOM loads it, never to be unmapped: roll-backs started by the provider run
+    // on detached threads, and its logger reference is deliberately never destroyed.
+    void* library = dlopen(SWU_PROVIDER_LIBRARY, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     ASSERT_NE(library, nullptr) << dlerror();
 
     VersionFunction version = reinterpret_cast<VersionFunction>(dlsym(library, "getOWVersion"));
