@@ -2,6 +2,7 @@
 
 #include "http_connections.h"
 #include "http_exchange.h"
+#include "http_head_watch.h"
 
 #include <httplib.h>
 #include <openssl/ssl.h>
@@ -30,7 +31,9 @@ struct HttpServer::Impl
          OpenWBEM::LoggerRef logger)
         : options(std::move(options)),
           exchange(authenticator, std::move(handler), std::move(logger), this->options.realm,
-                   this->options.serverName)
+                   this->options.serverName),
+          headWatch(this->options.headerTimeLimit, [this](const std::string& message)
+                    { exchange.log(OpenWBEM::E_ERROR_LEVEL, message); })
     {
     }
 
@@ -43,6 +46,7 @@ struct HttpServer::Impl
 
     HttpServerOptions options;
     HttpExchange exchange;
+    HeadWatch headWatch;
 
     std::vector<std::unique_ptr<httplib::Server>> servers;
     std::vector<std::thread> threads;
@@ -89,7 +93,8 @@ void HttpServer::Impl::configure(httplib::Server& server)
             setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         });
     const auto threads = static_cast<std::size_t>(options.workerThreads);
-    server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    // Worker pools that let the head watch know which connections are open.
+    server.new_task_queue = [this, threads] { return headWatch.newTaskQueue(threads); };
     server.set_read_timeout(kReadTimeoutSeconds, 0);
     server.set_write_timeout(kWriteTimeoutSeconds, 0);
     server.set_keep_alive_timeout(kKeepAliveIdleSeconds);
@@ -98,8 +103,12 @@ void HttpServer::Impl::configure(httplib::Server& server)
     // Answers go out as a header write and a body write; with Nagle's algorithm a body shorter
     // than one segment waits for the client's delayed acknowledgement of the header (~40 ms).
     server.set_tcp_nodelay(true);
-    server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res)
-                                   { return exchange.screen(req, res); });
+    server.set_pre_routing_handler(
+        [this](const httplib::Request& req, httplib::Response& res)
+        {
+            headWatch.headComplete(req);
+            return exchange.screen(req, res);
+        });
     const std::string pattern = "/cimom|/CIMOM";
     server.Post(pattern, [this](const httplib::Request& req, httplib::Response& res,
                                 const httplib::ContentReader& reader)
@@ -134,6 +143,7 @@ void HttpServer::Impl::configure(httplib::Server& server)
         {
             log(OpenWBEM::E_DEBUG_LEVEL, req.remote_addr + " " + req.method + " " + req.path + " " +
                                              std::to_string(res.status));
+            headWatch.responseWritten(req);
         });
 }
 
@@ -223,6 +233,7 @@ void HttpServer::start()
         impl.threads.push_back(runServer(*server));
     }
     impl.started = true;
+    impl.headWatch.start(impl.ports);
     for (std::size_t i = 0; i < impl.ports.size(); ++i)
     {
         impl.log(OpenWBEM::E_INFO_LEVEL, std::string("listening for ") +
@@ -240,6 +251,7 @@ void HttpServer::stop()
         return;
     }
     impl.stopped = true;
+    impl.headWatch.stop();
     for (auto& server : impl.servers)
     {
         server->stop();

@@ -2,7 +2,8 @@
 // request limits, authenticates every request and hands each CIM operation (a POST to /cimom)
 // to a CimHandler, then writes the answer with the CIM-over-HTTP headers. Knows nothing of
 // CIM-XML itself, so it is tested with a stub handler.
-// Thread-safety: start and stop from one thread; the handler runs on every worker at once.
+// Thread-safety: start and stop from one thread; the handler runs on every worker at once, and
+// a watch thread of the server's own cuts off clients slow to send a request head.
 #pragma once
 
 #include "auth.h"
@@ -12,6 +13,7 @@
 #include "OW_Logger.hpp"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -27,10 +29,13 @@ namespace cimom
 inline constexpr std::size_t kMaxRequestBodyBytes = 4 * 1024 * 1024;
 inline constexpr std::size_t kMaxHeaderBytes = 32 * 1024; // all header lines together
 inline constexpr std::size_t kMaxHeaderCount = 64;
-// Time limits: one wait for data from or to the client, the whole body, an idle keep-alive
-// connection, and the requests one connection may carry.
+// Time limits: one wait for data from or to the client, the request line and headers
+// together, the whole body, an idle keep-alive connection, and the requests one connection may
+// carry. The head limit runs from a connection's acceptance (a wait for a free worker not
+// counted) or from the end of the previous response; handlers are not timed.
 inline constexpr int kReadTimeoutSeconds = 10;
 inline constexpr int kWriteTimeoutSeconds = 10;
+inline constexpr int kHeaderTimeLimitSeconds = 15;
 inline constexpr int kBodyTimeLimitSeconds = 30;
 inline constexpr int kKeepAliveIdleSeconds = 10;
 inline constexpr std::size_t kKeepAliveMaxRequests = 100;
@@ -56,6 +61,7 @@ struct HttpServerOptions
     int workerThreads = 8;       // per listener
     std::string realm = "cimom"; // of the Basic challenge
     std::string serverName = "cimomd/0.1";
+    std::chrono::milliseconds headerTimeLimit = std::chrono::seconds(kHeaderTimeLimitSeconds);
 };
 
 // The daemon could not start listening; the message names the address, port and reason.

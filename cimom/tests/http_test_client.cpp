@@ -172,6 +172,26 @@ bool RawConnection::closedBy(std::chrono::milliseconds wait)
     return true;
 }
 
+int RawConnection::localPort() const
+{
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    {
+        return -1;
+    }
+    return ntohs(address.sin_port);
+}
+
+void RawConnection::reset()
+{
+    const linger abort{1, 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    ::close(fd_);
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); // unconnected, for the destructor
+    eof_ = true;
+}
+
 std::string cimPost(const std::string& body, const std::string& extraHeaders)
 {
     return "POST /cimom HTTP/1.1\r\nHost: 127.0.0.1\r\n"

@@ -44,6 +44,10 @@ public:
     ParsedResponse readResponse(std::chrono::milliseconds quiet = std::chrono::seconds(5));
     // Whether the server closes the connection within `wait` (after any pending data).
     bool closedBy(std::chrono::milliseconds wait);
+    // The client's own port, as the server sees it.
+    int localPort() const;
+    // Drops the connection with a reset instead of an orderly close.
+    void reset();
 
 private:
     bool fill(std::chrono::milliseconds quiet);
