@@ -9,6 +9,8 @@
 #include "OW_CppInstanceProviderIFC.hpp"
 #include "OW_ResultHandlerIFC.hpp"
 
+#include <algorithm>
+
 namespace cimom
 {
 
@@ -17,6 +19,22 @@ namespace
 
 using OpenWBEM::CIMException;
 namespace F = OpenWBEM::WBEMFlags;
+
+// Room an enumeration's answer keeps free before the next instance or name is written.
+const size_t kAnswerHeadroomBytes = 64 * 1024;
+// How much larger the answer's buffer gets each time that room runs out. Doubling would write
+// the answer about twice into freshly mapped memory, whose first touch is what costs; only the
+// pages written become resident, so the unused capacity costs address space, not memory. The
+// last stretch of room also takes the response envelope without copying the answer again.
+const size_t kAnswerGrowthFactor = 4;
+
+void keepHeadroom(std::string& out)
+{
+    if (out.capacity() - out.size() < kAnswerHeadroomBytes)
+    {
+        out.reserve(std::max(out.size() * kAnswerGrowthFactor, out.size() + kAnswerHeadroomBytes));
+    }
+}
 
 // Encodes each instance or name as the provider hands it over; the answer is built while
 // the provider runs.
@@ -34,6 +52,7 @@ protected:
             return;
         }
         const ClassDecl* cls = d_.repository.find(instance.getClassName().c_str());
+        keepHeadroom(out_);
         out_ += "<VALUE.NAMEDINSTANCE>";
         CimXmlWriter writer = d_.writer(out_);
         writer.instanceName(instancePath(d_.call.nameSpace, instance, cls));
@@ -59,6 +78,7 @@ protected:
             d_.providers.logger()->logError("provider passed a null path; it is left out");
             return;
         }
+        keepHeadroom(out_);
         d_.writer(out_).instanceName(path);
     }
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <strings.h>
+#include <utility>
 
 namespace cimom
 {
@@ -120,6 +121,17 @@ std::string str(const OpenWBEM::String& s)
     return std::string(s.c_str(), s.length());
 }
 
+std::string_view view(const OpenWBEM::String& s)
+{
+    return std::string_view(s.c_str(), s.length());
+}
+
+// Bytes that xmlEscape hands back unchanged in both text and attribute positions.
+bool passesUnescaped(unsigned char c)
+{
+    return c >= 0x20 && c < 0x80 && c != '<' && c != '>' && c != '&' && c != '"';
+}
+
 // Paths made without a host name this server; the reply must not tell a remote client that
 // an object lives on its own "localhost".
 bool isThisHost(const std::string& host)
@@ -137,7 +149,34 @@ std::string prologue(const std::string& messageId)
     return kPrologueStart + xmlEscape(messageId, true) + kPrologueEnd;
 }
 
+const char kReturnValueStart[] = "<IRETURNVALUE>";
+const char kReturnValueEnd[] = "</IRETURNVALUE>";
+const char kIntrinsicEnd[] = "</IMETHODRESPONSE>";
+
+// Everything of an intrinsic response before its body (or before its end, without one).
+std::string intrinsicHead(const std::string& messageId, const std::string& method)
+{
+    std::string head = prologue(messageId);
+    head += "<IMETHODRESPONSE NAME=\"";
+    appendXmlEscaped(head, method, true);
+    head += "\">";
+    return head;
+}
+
 } // namespace
+
+void appendXmlEscaped(std::string& out, std::string_view text, bool attribute)
+{
+    for (const char c : text)
+    {
+        if (!passesUnescaped(static_cast<unsigned char>(c)))
+        {
+            out += xmlEscape(text, attribute);
+            return;
+        }
+    }
+    out.append(text);
+}
 
 CimXmlWriter::CimXmlWriter(std::string& out, const Repository* repository, std::string host)
     : out_(out), repository_(repository), host_(std::move(host))
@@ -162,7 +201,7 @@ void CimXmlWriter::scalarText(const CIMValue& scalar)
         break;
     }
     default:
-        text(str(scalar.toString()));
+        text(view(scalar.toString()));
     }
 }
 
@@ -222,7 +261,7 @@ void CimXmlWriter::localNamespace(const std::string& nameSpace)
 void CimXmlWriter::keyBinding(const OpenWBEM::CIMProperty& key)
 {
     out_ += "<KEYBINDING NAME=\"";
-    attr(str(key.getName()));
+    attr(view(key.getName()));
     out_ += "\">";
     const CIMValue v = key.getValue();
     if (v && v.getType() == CIMDataType::REFERENCE && !v.isArray())
@@ -248,7 +287,7 @@ void CimXmlWriter::keyBinding(const OpenWBEM::CIMProperty& key)
 void CimXmlWriter::instanceName(const OpenWBEM::CIMObjectPath& path)
 {
     out_ += "<INSTANCENAME CLASSNAME=\"";
-    attr(str(path.getClassName()));
+    attr(view(path.getClassName()));
     out_ += "\">";
     for (const OpenWBEM::CIMProperty& key : path.getKeys())
     {
@@ -366,7 +405,9 @@ void CimXmlWriter::instance(const OpenWBEM::CIMInstance& inst)
         const char* element = type == CIMDataType::REFERENCE && !isArray ? "PROPERTY.REFERENCE"
                               : isArray                                  ? "PROPERTY.ARRAY"
                                                                          : "PROPERTY";
-        out_ += std::string("<") + element + " NAME=\"";
+        out_ += '<';
+        out_ += element;
+        out_ += " NAME=\"";
         attr(name);
         out_ += "\" ";
         if (type == CIMDataType::REFERENCE && !isArray)
@@ -396,7 +437,9 @@ void CimXmlWriter::instance(const OpenWBEM::CIMInstance& inst)
         }
         out_ += ">";
         value(v);
-        out_ += std::string("</") + element + ">";
+        out_ += "</";
+        out_ += element;
+        out_ += '>';
     }
     out_ += "</INSTANCE>";
 }
@@ -433,15 +476,42 @@ void CimXmlWriter::paramValue(const std::string& name, const CIMValue& v, const 
 std::string intrinsicResponse(const std::string& messageId, const std::string& method,
                               const std::optional<std::string>& body)
 {
-    std::string out = prologue(messageId);
-    out += "<IMETHODRESPONSE NAME=\"" + xmlEscape(method, true) + "\">";
+    std::string out = intrinsicHead(messageId, method);
     if (body)
     {
-        out += "<IRETURNVALUE>" + *body + "</IRETURNVALUE>";
+        out.reserve(out.size() + sizeof kReturnValueStart + body->size() + sizeof kReturnValueEnd +
+                    sizeof kIntrinsicEnd + sizeof kEpilogue);
+        out += kReturnValueStart;
+        out += *body;
+        out += kReturnValueEnd;
     }
-    out += "</IMETHODRESPONSE>";
+    out += kIntrinsicEnd;
     out += kEpilogue;
     return out;
+}
+
+std::string intrinsicResponse(const std::string& messageId, const std::string& method,
+                              std::optional<std::string>&& body)
+{
+    if (!body)
+    {
+        return intrinsicResponse(messageId, method, std::as_const(body));
+    }
+    std::string head = intrinsicHead(messageId, method);
+    head += kReturnValueStart;
+    std::string& out = *body;
+    const size_t tailSize =
+        (sizeof kReturnValueEnd - 1) + (sizeof kIntrinsicEnd - 1) + (sizeof kEpilogue - 1);
+    if (out.capacity() - out.size() < head.size() + tailSize)
+    {
+        return intrinsicResponse(messageId, method, std::as_const(body));
+    }
+    // Shifts the body within its buffer: no new allocation, no second copy alive.
+    out.insert(0, head);
+    out += kReturnValueEnd;
+    out += kIntrinsicEnd;
+    out += kEpilogue;
+    return std::move(out);
 }
 
 std::string extrinsicResponse(const std::string& messageId, const std::string& method,

@@ -28,6 +28,10 @@ inline constexpr const char* kCimXmlContentType = "application/xml; charset=\"ut
 // characters, invalid UTF-8) become U+FFFD.
 std::string xmlEscape(std::string_view text, bool attribute = false);
 
+// Appends xmlEscape(text, attribute) to `out`; text that needs no escaping (the common case) is
+// copied straight across without a temporary.
+void appendXmlEscaped(std::string& out, std::string_view text, bool attribute = false);
+
 // What of a class GetClass/EnumerateClasses asked for.
 struct ClassView
 {
@@ -56,8 +60,8 @@ public:
                     const TypeDecl* declared);
 
 private:
-    void text(std::string_view s) { out_ += xmlEscape(s); }
-    void attr(std::string_view s) { out_ += xmlEscape(s, true); }
+    void text(std::string_view s) { appendXmlEscaped(out_, s); }
+    void attr(std::string_view s) { appendXmlEscaped(out_, s, true); }
     void scalarText(const OpenWBEM::CIMValue& scalar);
     void keyBinding(const OpenWBEM::CIMProperty& key);
     void localNamespace(const std::string& nameSpace);
@@ -75,6 +79,10 @@ private:
 // for operations that return nothing) or inside METHODRESPONSE.
 std::string intrinsicResponse(const std::string& messageId, const std::string& method,
                               const std::optional<std::string>& body);
+// The same document, built inside the body's own buffer when its spare capacity holds the
+// envelope, so a body of many megabytes is neither copied nor doubled in memory.
+std::string intrinsicResponse(const std::string& messageId, const std::string& method,
+                              std::optional<std::string>&& body);
 std::string extrinsicResponse(const std::string& messageId, const std::string& method,
                               const std::string& body);
 std::string errorResponse(const std::string& messageId, const std::string& method, bool intrinsic,

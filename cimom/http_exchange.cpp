@@ -325,7 +325,7 @@ void HttpExchange::serveCim(const httplib::Request& req, httplib::Response& res,
         answer = CimResponse{};
         answer.httpStatus = 500;
     }
-    send(res, cimReply(answer, wantsChunked(req)), std::move(token));
+    send(res, cimReply(std::move(answer), wantsChunked(req)), std::move(token));
 }
 
 // Responses the library makes itself (malformed request lines, over-long header lines): they
@@ -360,17 +360,18 @@ Reply HttpExchange::challenge() const
     return reply;
 }
 
-Reply HttpExchange::cimReply(const CimResponse& answer, bool chunked) const
+Reply HttpExchange::cimReply(CimResponse answer, bool chunked) const
 {
     // The extension headers travel under a namespace prefix declared in Man, the way the
     // reference daemon answers; clients read either form.
     const std::string ns = std::to_string(10 + namespaceCounter_.fetch_add(1) % 90);
     Reply reply;
     reply.status = answer.httpStatus;
-    reply.body = answer.body;
     reply.contentType =
         answer.contentType.empty() && !answer.body.empty() ? kCimContentType : answer.contentType;
     reply.chunked = chunked && !answer.body.empty();
+    // Moved, not copied: a large answer is tens of megabytes.
+    reply.body = std::move(answer.body);
     reply.headers.emplace_back("Man", std::string(kCimMappingUri) + " ; ns=" + ns);
     bool hasOperation = false;
     for (const auto& [name, value] : answer.headers)

@@ -58,7 +58,7 @@ public:
 
 private:
     void send(httplib::Response& res, Reply reply, std::shared_ptr<ActiveToken> token) const;
-    Reply cimReply(const CimResponse& answer, bool chunked) const;
+    Reply cimReply(CimResponse answer, bool chunked) const;
     Reply challenge() const;
 
     const Authenticator& authenticator_;

@@ -37,6 +37,28 @@ const size_t kTypeNameCount = sizeof(kTypeNames) / sizeof(kTypeNames[0]);
 const Int32 kScalarSize = -1;
 const Int32 kUnlimitedArraySize = 0;
 
+// A scalar descriptor of one of the intrinsic types, shared. Every property and value makes
+// such descriptors, and one allocation each adds up over a large enumeration. The table holds a
+// reference of its own that it never gives back, so a shared block is never freed, and a write
+// (which only ever changes the size) clones it first as for any shared block.
+template <class Block> Block* sharedScalar(CIMDataType::Type type)
+{
+    static Block* const* const table = []
+    {
+        static Block* blocks[kTypeNameCount];
+        for (size_t i = 0; i < kTypeNameCount; ++i)
+        {
+            blocks[i] = new Block(CIMDataType::Type(i), kScalarSize, String());
+        }
+        return blocks;
+    }();
+    if (size_t(type) >= kTypeNameCount)
+    {
+        return new Block(type, kScalarSize, String());
+    }
+    return cimimpl::share(table[type]);
+}
+
 } // end anonymous namespace
 
 struct CIMDataType::DTData : public cimimpl::Shared
@@ -49,11 +71,11 @@ struct CIMDataType::DTData : public cimimpl::Shared
     String refClassName;
 };
 
-CIMDataType::CIMDataType() : m_pdata(new DTData(CIMNULL, kScalarSize, String())) {}
+CIMDataType::CIMDataType() : m_pdata(sharedScalar<DTData>(CIMNULL)) {}
 
 CIMDataType::CIMDataType(CIMNULL_t) : m_pdata(nullptr) {}
 
-CIMDataType::CIMDataType(Type type) : m_pdata(new DTData(type, kScalarSize, String())) {}
+CIMDataType::CIMDataType(Type type) : m_pdata(sharedScalar<DTData>(type)) {}
 
 CIMDataType::CIMDataType(Type type, Int32 size)
     : m_pdata(new DTData(type, size < 0 ? kUnlimitedArraySize : size, String()))

@@ -111,17 +111,28 @@ UInt8 AvaliableStatusOf(const String& category)
 
 AvaliableListLock::AvaliableListLock() : m_lock(sAvaliableListMutex) {}
 
+int RunAvaliableListing(Array<String>& lines)
+{
+    return Execute(String(kSoftinvCache), lines);
+}
+
 void RefillAvaliableList()
+{
+    Array<String> lines;
+    int exitCode = RunAvaliableListing(lines);
+    FillAvaliableList(exitCode, lines);
+}
+
+void FillAvaliableList(int exitCode, const Array<String>& lines)
 {
     gAvaliableList.clear();
 
-    Array<String> lines;
-    int exitCode = Execute(String(kSoftinvCache), lines);
     if (exitCode != 0)
     {
         ThrowSoftInvError(exitCode);
     }
 
+    gAvaliableList.reserve(lines.size());
     // The line number is the record's InstanceID; counted wide enough never to repeat.
     for (UInt64 lineNumber = 0; lineNumber < lines.size(); ++lineNumber)
     {

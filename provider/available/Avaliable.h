@@ -95,10 +95,16 @@ private:
     RecordListLock m_lock;
 };
 
-// Empties gAvaliableList, runs the cache listing and appends one record per output line. A
-// non-zero exit code is thrown as the tool's error; a line short of fields is thrown as a parse
-// failure, the records of the lines before it staying in the list. The caller holds an
-// AvaliableListLock.
+// Runs the cache listing into `lines` and returns its exit code. Takes no lock, so requests that
+// refresh the list at the same time run the tool side by side instead of in turn.
+int RunAvaliableListing(OpenWBEM::Array<OpenWBEM::String>& lines);
+
+// Empties gAvaliableList and appends one record per line of a listing run. A non-zero exit code
+// is thrown as the tool's error; a line short of fields is thrown as a parse failure, the records
+// of the lines before it staying in the list. The caller holds an AvaliableListLock.
+void FillAvaliableList(int exitCode, const OpenWBEM::Array<OpenWBEM::String>& lines);
+
+// Both of the above in one go, the tool running under the caller's AvaliableListLock.
 void RefillAvaliableList();
 
 // Appends the placeholder record (InstanceID "1", Name "Dummy", everything else empty). The

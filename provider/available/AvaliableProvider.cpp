@@ -29,8 +29,11 @@ void RefuseNotSupported()
 // listing even when another request refreshes the list meanwhile.
 Array<AvaliableUpdate> RefreshedAvaliableList()
 {
+    // The tool run is most of a request's time; only the list itself needs the lock.
+    Array<String> lines;
+    int exitCode = RunAvaliableListing(lines);
     AvaliableListLock lock;
-    RefillAvaliableList();
+    FillAvaliableList(exitCode, lines);
     return gAvaliableList;
 }
 
@@ -153,8 +156,10 @@ void AvaliableUpdateProvider::cleanup() {}
 
 bool AvaliableUpdateProvider::GetCachedList()
 {
+    Array<String> lines;
+    int exitCode = RunAvaliableListing(lines);
     AvaliableListLock lock;
-    RefillAvaliableList();
+    FillAvaliableList(exitCode, lines);
     return true;
 }
 

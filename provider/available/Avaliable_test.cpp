@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 using namespace OpenWBEM;
@@ -232,6 +233,31 @@ std::string Tagged(char tag, size_t count)
                      return Line({"name" + mark, "ver" + mark, "desc" + mark, "size" + mark,
                                   "noreboot", "Available"});
                  });
+}
+
+TEST_F(AvaliableTest, ListingRunsWhileTheListIsLockedAndFillsItAfterwards)
+{
+    runner->script(kCacheListing, ScriptedRunner::Exit(0, CacheRow("a", "1") + CacheRow("b", "2")));
+    std::vector<CIMObjectPath> paths;
+    std::thread enumerator;
+    {
+        // Another request busy with the list must not keep this one from starting the tool.
+        AvaliableListLock lock;
+        enumerator = std::thread([&] { paths = EnumNames(provider, kAvaliableClass); });
+        EXPECT_TRUE(runner->waitForCall(kCacheListing, std::chrono::seconds(5)));
+        // Still the placeholder: nothing is emptied before the lock is had.
+        ASSERT_EQ(1u, gAvaliableList.size());
+        EXPECT_EQ(kAvaliablePlaceholderName, std::string(gAvaliableList[0].getName().c_str()));
+    }
+    enumerator.join();
+    ASSERT_EQ(2u, paths.size());
+    EXPECT_EQ("b", Text(Get(provider, paths[1]), "Name"));
+
+    // The refresh of the method side fails and keeps records the same way.
+    runner->script(kCacheListing, ScriptedRunner::Exit(0, CacheRow("c", "3") + "d\t4\n"));
+    EXPECT_EQ(CIMException::FAILED, StatusOf([&] { provider.GetCachedList(); }));
+    EXPECT_EQ(1u, (InstanceIDsOf<AvaliableListLock>(gAvaliableList).size()));
+    EXPECT_EQ("c", Text(Get(provider, KeyedPath(kAvaliableClass, "0")), "Name"));
 }
 
 TEST_F(AvaliableTest, RefreshesBesideLookupsNeverShowAPartRecord)

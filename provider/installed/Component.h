@@ -10,6 +10,7 @@
 #include "OW_config.h"
 #include "OW_String.hpp"
 #include "OW_Array.hpp"
+#include "OW_Types.hpp"
 
 #include "RecordListLock.h"
 
@@ -48,8 +49,9 @@ extern OpenWBEM::Array<Component> gComponentList;
 // Install choice, a new optional-component check and an apply command never see each other
 // half done. The optional-component check needs no more than SetOptionalComponentContext, and
 // the apply command no more than GetOptionalComponentList; both take the lock themselves. The
-// lock is not recursive, so neither may be called while holding one. A components listing holds
-// it while the tool runs, so a check or an apply meanwhile waits for the listing to end.
+// lock is not recursive, so neither may be called while holding one. A components listing reads
+// the context under the lock, runs the tool without it and refills the list under it again; a
+// check that switched the context meanwhile wins, as if the listing had ended before it.
 class ComponentContextLock
 {
 public:
@@ -70,11 +72,29 @@ void SetOptionalComponentContext(const OpenWBEM::String& patchName,
 // lock.
 OpenWBEM::String GetOptionalComponentList();
 
-// Empties gComponentList, then lists the components of gPatchName/gPatchVersion: one record per
-// output line, named by its first field. Without a context the refusal "Missing Name and/or
-// Version" is thrown and no command runs. Prints "Exit code: <n>" on standard output for every
-// run. A non-zero exit code is thrown as the tool's error, an empty line as a parse failure
-// (earlier records stay). The caller holds a ComponentContextLock.
+// One run of the components listing and the context it was started for.
+struct ComponentListingRun
+{
+    int exitCode;
+    OpenWBEM::Array<OpenWBEM::String> lines;
+    // Which context the run listed: bumped by every SetOptionalComponentContext.
+    OpenWBEM::UInt64 contextGeneration;
+};
+
+// Lists the components of gPatchName/gPatchVersion as they are now. Takes the lock only to read
+// the context: without one it empties gComponentList and throws the refusal "Missing Name and/or
+// Version", and no command runs. Prints "Exit code: <n>" on standard output for every run.
+ComponentListingRun RunComponentListing();
+
+// Empties gComponentList and appends one record per line of the run, named by its first field,
+// and returns the records. A non-zero exit code is thrown as the tool's error, an empty line as
+// a parse failure (earlier records stay). When the context has been switched since the run
+// started, the list stays as the switch left it and only the returned records are built (the
+// same errors thrown). The caller holds a ComponentContextLock.
+OpenWBEM::Array<Component> FillComponentList(const ComponentListingRun& run);
+
+// Empties gComponentList, then lists and fills as the two above, with the tool running under the
+// caller's ComponentContextLock.
 void RefillComponentList();
 
 #endif

@@ -30,9 +30,10 @@ void RefuseNotSupported()
 // listing even when another request changes the context meanwhile.
 Array<Component> RefreshedComponents()
 {
+    // The tool run is most of a request's time; only the context itself needs the lock.
+    ComponentListingRun run = RunComponentListing();
     ComponentContextLock lock;
-    RefillComponentList();
-    return gComponentList;
+    return FillComponentList(run);
 }
 
 Component ComponentRecordAt(size_t index)
@@ -172,8 +173,9 @@ void ComponentProvider::cleanup() {}
 
 bool ComponentProvider::UpdateList()
 {
+    ComponentListingRun run = RunComponentListing();
     ComponentContextLock lock;
-    RefillComponentList();
+    FillComponentList(run);
     return true;
 }
 

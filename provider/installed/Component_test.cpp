@@ -192,6 +192,63 @@ TEST_F(ComponentTest, LongListingsKeepUniqueInstanceIDs)
     EXPECT_EQ("c65536", Chosen());
 }
 
+TEST_F(ComponentTest, ListingRunsOutsideTheLockAndYieldsToANewerContext)
+{
+    SetOptionalComponentContext("pkg", "2.1");
+    List(kPkgListing, "alpha\nbeta\n");
+    Choose("1", true);
+    Printed();
+
+    // The run leaves the list (and the choices in it) alone; only the fill replaces it.
+    runner->script(kPkgListing, ScriptedRunner::Exit(0, "alpha\nbeta\ngamma\n"));
+    ComponentListingRun run = RunComponentListing();
+    EXPECT_EQ("Exit code: 0\n", Printed());
+    EXPECT_EQ("beta", Chosen());
+    {
+        ComponentContextLock lock;
+        EXPECT_EQ(3u, FillComponentList(run).size());
+        EXPECT_EQ(3u, gComponentList.size());
+    }
+    EXPECT_EQ("", Chosen());
+
+    // A check while the tool runs: the listing counts as finished before it, so the caller gets
+    // the old update's components and the list stays as the check left it.
+    run = RunComponentListing();
+    SetOptionalComponentContext("other", "1");
+    Array<Component> records;
+    {
+        ComponentContextLock lock;
+        records = FillComponentList(run);
+        EXPECT_TRUE(gComponentList.empty());
+    }
+    ASSERT_EQ(3u, records.size());
+    EXPECT_EQ("alpha", std::string(records[0].getName().c_str()));
+    EXPECT_EQ("", Chosen());
+
+    // Errors are thrown the same way whether the context moved on or not.
+    SetOptionalComponentContext("pkg", "2.1");
+    runner->script(kPkgListing, ScriptedRunner::Exit(0, "alpha\n\n"));
+    run = RunComponentListing();
+    SetOptionalComponentContext("pkg", "2.1");
+    std::string message;
+    EXPECT_EQ(CIMException::FAILED, StatusOf(
+                                        [&]
+                                        {
+                                            ComponentContextLock lock;
+                                            FillComponentList(run);
+                                        },
+                                        &message));
+    EXPECT_NE(std::string::npos, message.find("#SWU_Error_ParsingFailed,Name,"));
+    EXPECT_EQ(CIMException::FAILED, StatusOf([&] { EnumNames(provider, kClass); }));
+    EXPECT_EQ(1u, (InstanceIDsOf<ComponentContextLock>(gComponentList).size()));
+
+    // Without a context the refusal comes before any command and empties the list.
+    runner->reset();
+    SetOptionalComponentContext("", "");
+    EXPECT_EQ(CIMException::FAILED, StatusOf([&] { RunComponentListing(); }));
+    EXPECT_TRUE(runner->commandLines().empty());
+}
+
 TEST_F(ComponentTest, ConcurrentChecksListingsAndChoicesStayConsistent)
 {
     // Update "p" in version v has the components "v-0", "v-1", ...

@@ -54,17 +54,28 @@ UInt16 ClassificationFromWord(const String& word)
     return kClassificationUnknown;
 }
 
+int RunInventoryListing(Array<String>& lines)
+{
+    return Execute(String(kSoftinvInventory), lines);
+}
+
 void RefillInventoryList()
+{
+    Array<String> lines;
+    int exitCode = RunInventoryListing(lines);
+    FillInventoryList(exitCode, lines);
+}
+
+void FillInventoryList(int exitCode, const Array<String>& lines)
 {
     gInventoryList.clear();
 
-    Array<String> lines;
-    int exitCode = Execute(String(kSoftinvInventory), lines);
     if (exitCode != 0)
     {
         ThrowSoftInvError(exitCode);
     }
 
+    gInventoryList.reserve(lines.size());
     // The line number is the record's InstanceID; counted wide enough never to repeat.
     for (UInt64 lineNumber = 0; lineNumber < lines.size(); ++lineNumber)
     {

@@ -62,10 +62,16 @@ private:
 // exact, case-sensitive); 0 for a word it does not know.
 OpenWBEM::UInt16 ClassificationFromWord(const OpenWBEM::String& word);
 
-// Empties gInventoryList, runs the inventory listing and appends one record per output line. A
-// non-zero exit code is thrown as the tool's error; a line short of fields is thrown as a parse
-// failure, the records of the lines before it staying in the list. The caller holds an
-// InventoryListLock.
+// Runs the inventory listing into `lines` and returns its exit code. Takes no lock, so requests
+// that refresh the list at the same time run the tool side by side instead of in turn.
+int RunInventoryListing(OpenWBEM::Array<OpenWBEM::String>& lines);
+
+// Empties gInventoryList and appends one record per line of a listing run. A non-zero exit code
+// is thrown as the tool's error; a line short of fields is thrown as a parse failure, the records
+// of the lines before it staying in the list. The caller holds an InventoryListLock.
+void FillInventoryList(int exitCode, const OpenWBEM::Array<OpenWBEM::String>& lines);
+
+// Both of the above in one go, the tool running under the caller's InventoryListLock.
 void RefillInventoryList();
 
 #endif

@@ -38,8 +38,11 @@ struct InventoryListing
 
 InventoryListing RefreshedInventory()
 {
+    // The tool run is most of a request's time; only the list itself needs the lock.
+    Array<String> lines;
+    int exitCode = RunInventoryListing(lines);
     InventoryListLock lock;
-    RefillInventoryList();
+    FillInventoryList(exitCode, lines);
     InventoryListing listing;
     listing.records = gInventoryList;
     listing.cartridgeName = gEMCartridgeName;
@@ -216,8 +219,10 @@ void InventoryProvider::cleanup() {}
 
 bool InventoryProvider::UpdateList()
 {
+    Array<String> lines;
+    int exitCode = RunInventoryListing(lines);
     InventoryListLock lock;
-    RefillInventoryList();
+    FillInventoryList(exitCode, lines);
     return true;
 }
 

@@ -13,6 +13,9 @@
 #include "OW_CIMParamValue.hpp"
 #include "OW_DateTime.hpp"
 
+#include <chrono>
+#include <thread>
+
 using namespace OpenWBEM;
 
 namespace
@@ -176,6 +179,36 @@ TEST_F(InventoryTest, LongListingsKeepUniqueInstanceIDs)
     EXPECT_TRUE(provider.UpdateList());
     EXPECT_EQ(kLinesPastSixteenBits, (InstanceIDsOf<InventoryListLock>(gInventoryList).size()));
     EXPECT_EQ("p65536", Text(Get(provider, KeyedPath(kIdentity, "65536")), "Name"));
+}
+
+TEST_F(InventoryTest, ListingRunsWhileTheListIsLockedAndFillsItAfterwards)
+{
+    runner->script(kListing, ScriptedRunner::Exit(0, Package("a", "1") + Package("b", "2")));
+    std::vector<CIMInstance> listed;
+    std::thread enumerator;
+    {
+        // Another request busy with the list must not keep this one from starting the tool.
+        InventoryListLock lock;
+        enumerator = std::thread([&] { listed = Enum(provider, kIdentity); });
+        EXPECT_TRUE(runner->waitForCall(kListing, std::chrono::seconds(5)));
+        EXPECT_TRUE(gInventoryList.empty());
+    }
+    enumerator.join();
+    ASSERT_EQ(2u, listed.size());
+    EXPECT_EQ("b", Text(listed[1], "Name"));
+    EXPECT_EQ(2u, (InstanceIDsOf<InventoryListLock>(gInventoryList).size()));
+
+    // The refresh without an enumeration behaves alike, failures included.
+    runner->script(kListing, ScriptedRunner::Exit(0, Package("c", "3") + "d\t4\n"));
+    std::string message;
+    EXPECT_EQ(CIMException::FAILED, StatusOf([&] { provider.UpdateList(); }, &message));
+    EXPECT_NE(std::string::npos, message.find("#SWU_Error_ParsingFailed,Classification,"));
+    EXPECT_EQ("c", Text(Get(provider, KeyedPath(kIdentity, "0")), "Name"));
+    EXPECT_EQ(1u, (InstanceIDsOf<InventoryListLock>(gInventoryList).size()));
+    runner->script(kListing, ScriptedRunner::Exit(12));
+    runner->script("/vk/bin/softinv --errors 12 2>&1", ScriptedRunner::Exit(0, "Update failed\n"));
+    EXPECT_EQ(CIMException::FAILED, StatusOf([&] { provider.UpdateList(); }));
+    EXPECT_TRUE((InstanceIDsOf<InventoryListLock>(gInventoryList).empty()));
 }
 
 TEST_F(InventoryTest, AllFourClassesAnswerThroughTheMasterProvider)

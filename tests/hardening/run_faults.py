@@ -7,12 +7,15 @@ answer the next request, and its descriptors and memory must not grow."""
 
 import os
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import (RECORDING_TOOL, check, check_memory_growth, finish, parse_args,  # noqa: E402
                      start)
 
 CIM_ERR_FAILED = 1
+DESCRIPTOR_LOOKS = 10
+DESCRIPTOR_LOOK_INTERVAL_SECONDS = 0.05
 INVENTORY = "ZVQ_SoftwareIdentity"
 LISTINGS = {  # class: the tool option that lists it
     INVENTORY: "",
@@ -64,7 +67,13 @@ def next_request_works(daemon, tool, label):
 
 
 def open_descriptors(daemon):
-    return len(os.listdir("/proc/%d/fd" % daemon.process.pid))
+    """The fewest descriptors the daemon had open in a few looks: its connection watch briefly
+    holds a copy of a socket and the descriptor directory while it looks."""
+    counts = []
+    for _ in range(DESCRIPTOR_LOOKS):
+        counts.append(len(os.listdir("/proc/%d/fd" % daemon.process.pid)))
+        time.sleep(DESCRIPTOR_LOOK_INTERVAL_SECONDS)
+    return min(counts)
 
 
 def main():
