@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12), then builds and tests the project in stages:
 #   build      normal build, every test                                      (build/test)
+#   memory     normal build of the daemon, the tool and the provider copies
+#              only, and the daemon tests that bound its resident memory
+#              (label "memory"), which mean nothing under the sanitizers     (build/test)
 #   asan       AddressSanitizer + UndefinedBehaviorSanitizer, every test     (build/asan)
 #   tsan       ThreadSanitizer, every test but the two long single-client
 #              input matrices (label "matrix"), which add no threads of
@@ -10,10 +13,10 @@
 # printed at the end.
 #
 # Usage: scripts/test.sh [--quick | --full] [CMake configure arguments...]
-#   (default) asan, tsan and fuzz: what CI runs; the fuzz corpora run as tests under asan
-#   --quick   the normal build and every test: the fast check while working, and the only
-#             stage where the daemon tests also bound its resident memory
-#   --full    all four stages
+#   (default) memory, asan, tsan and fuzz: what CI runs; the fuzz corpora run as tests under
+#             asan, with gcc
+#   --quick   the normal build and every test: the fast check while working
+#   --full    build, asan, tsan and fuzz
 # Environment: BUILD_DIR (normal build directory), SWU_FUZZ_SECONDS (per fuzz target,
 # default 20), SWU_FUZZ_RSS_MB (memory limit of one fuzz run, default 2048).
 set -euo pipefail
@@ -79,6 +82,15 @@ build_and_test() {
     ctest --test-dir "$dir" --output-on-failure -j"$jobs" "${ctest_args[@]}"
 }
 
+# The daemon tests whose memory bounds only a build without sanitizers can check, with only
+# what they run built.
+memory_bounds() {
+    local dir=${BUILD_DIR:-build/test}
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DSWU_WERROR=ON "${configure_args[@]}"
+    cmake --build "$dir" -j"$jobs" --target swu_demo cimom_hardening_provider
+    ctest --test-dir "$dir" --output-on-failure -j"$jobs" -L memory
+}
+
 # The vocabulary libFuzzer splices into a target's inputs, when it has one.
 fuzz_dictionary() {
     case "$1" in
@@ -124,7 +136,9 @@ fuzz_all() {
     fi
 }
 
-if [ "$mode" != checks ]; then
+if [ "$mode" = checks ]; then
+    run_stage memory memory_bounds
+else
     run_stage build build_and_test "${BUILD_DIR:-build/test}" --
 fi
 if [ "$mode" = quick ]; then
