@@ -8,9 +8,11 @@ against the bare tool run, throughput with several clients, and the daemon's mem
 import argparse
 import json
 import os
+import resource
 import subprocess
 import sys
 import tempfile
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
@@ -21,6 +23,9 @@ HISTORY_CLASS = "ZVQ_HistorySoftwareUpdate"
 RECORD_COUNTS = (100, 10000, 65535)
 LATENCY_REQUESTS = {100: 41, 10000: 9}
 FLOOR_REQUESTS = 41
+CPU_REQUESTS = 200
+FLOOR_SCALING_REQUESTS = 200
+FLOOR_PARALLEL_COUNTS = (1, 2, 4)
 CLIENT_COUNTS = (1, 2, 4, 8, 16)
 THROUGHPUT_SECONDS = 3.0
 PARSE_MIN_TIME_SECONDS = 0.3
@@ -141,7 +146,58 @@ def run_latency(daemon, rows):
                          "ratio %.2f" % ratio, target))
 
 
+def cpu_seconds(pid):
+    """CPU time of the process itself, and of the children it has waited for (the tool)."""
+    fields = open("/proc/%d/stat" % pid).read().rsplit(")", 1)[1].split()
+    tick = os.sysconf("SC_CLK_TCK")
+    return ((int(fields[11]) + int(fields[12])) / tick,
+            (int(fields[13]) + int(fields[14])) / tick)
+
+
+def run_cpu_per_request(daemon, rows):
+    """Where a one-client request's CPU goes. Both cores together give 2 s of CPU a second, so
+    n clients can reach at most 2 x latency / CPU per request times one client's rate."""
+    daemon.set_listing(100)
+    own_before, tool_before = cpu_seconds(daemon.pid())
+    client_before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    figures = daemon.request("latency", "EnumerateInstanceNames", requests=CPU_REQUESTS,
+                             warmup=0)
+    client_after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    own_after, tool_after = cpu_seconds(daemon.pid())
+    own = (own_after - own_before) / CPU_REQUESTS
+    tool = (tool_after - tool_before) / CPU_REQUESTS
+    client = (client_after.ru_utime + client_after.ru_stime - client_before.ru_utime
+              - client_before.ru_stime) / CPU_REQUESTS
+    latency = figures["median_ns"] / 1e9
+    rows.append(("3 CPU per request, 1 client",
+                 "daemon %.1f + tool %.1f + client %.1f ms, latency %.1f ms"
+                 % (own * 1e3, tool * 1e3, client * 1e3, latency * 1e3),
+                 "bound %.2f" % (2 * latency / (own + tool + client)), ""))
+
+
+def run_floor_scaling(daemon, rows):
+    """The bare tool run (the floor) in 1, 2 and 4 processes at once, no daemon involved: how
+    far this machine lets process start-ups run side by side, the ceiling of the client
+    ratios below."""
+    daemon.set_listing(100)
+    command = "/bin/sh %s --hist 2>&1" % os.path.join(HERE, "cat_listing.sh")
+    argv = [os.path.join(daemon.build_dir, "bench", "bench_load"), "floor", "--command", command,
+            "--requests", str(FLOOR_SCALING_REQUESTS), "--warmup", "0"]
+    rates = {}
+    for parallel in FLOOR_PARALLEL_COUNTS:
+        started = time.monotonic()
+        runs = [subprocess.Popen(argv, stdout=subprocess.DEVNULL, env=daemon.env)
+                for _ in range(parallel)]
+        if any(run.wait() != 0 for run in runs):
+            raise RuntimeError("bench_load floor failed")
+        rates[parallel] = parallel * FLOOR_SCALING_REQUESTS / (time.monotonic() - started)
+        rows.append(("3 bare tool runs, %d at once" % parallel, "%.1f runs/s" % rates[parallel],
+                     "ratio %.2f" % (rates[parallel] / rates[1]), ""))
+
+
 def run_throughput(daemon, rows):
+    run_floor_scaling(daemon, rows)
+    run_cpu_per_request(daemon, rows)
     daemon.set_listing(100)
     rates, errors = {}, {}
     for clients in CLIENT_COUNTS:
