@@ -27,14 +27,10 @@ const StatusEntry kStatusTable[] = {
 // The exit codes of the warnings and optional-component commands that are answers, not errors.
 const int kHighestAnswerExitCode = 1;
 
-// "<option><name> <version>", both words shell-quoted where they need it.
+// The update's own "<option><name> <version>" command line.
 String NameVersionCommand(const char* option, const AvaliableUpdate& update)
 {
-    String command(option);
-    command += ShellQuote(update.getName());
-    command += " ";
-    command += ShellQuote(update.getVersion());
-    return command;
+    return ::NameVersionCommand(option, update.getName(), update.getVersion());
 }
 
 } // namespace

@@ -50,3 +50,12 @@ String ShellQuote(const String& text)
     quoted += "'";
     return quoted;
 }
+
+String NameVersionCommand(const char* option, const String& name, const String& version)
+{
+    String command(option);
+    command += ShellQuote(name);
+    command += " ";
+    command += ShellQuote(version);
+    return command;
+}

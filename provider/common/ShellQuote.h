@@ -13,4 +13,9 @@
 // Every other text becomes one single-quoted word, an embedded ' written as '\''.
 OpenWBEM::String ShellQuote(const OpenWBEM::String& text);
 
+// "<option><name> <version>", the command line most of the tool's actions take, with the name
+// and the version each passed through ShellQuote.
+OpenWBEM::String NameVersionCommand(const char* option, const OpenWBEM::String& name,
+                                    const OpenWBEM::String& version);
+
 #endif

@@ -67,11 +67,7 @@ String ComponentListingCommand()
         gComponentList.clear();
         ThrowCimFailed(kMissingContextMessage);
     }
-    String command(kSoftinvComponents);
-    command += ShellQuote(gPatchName);
-    command += " ";
-    command += ShellQuote(gPatchVersion);
-    return command;
+    return NameVersionCommand(kSoftinvComponents, gPatchName, gPatchVersion);
 }
 
 void RunListingCommand(const String& command, ComponentListingRun& run)

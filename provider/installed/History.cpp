@@ -20,11 +20,7 @@ HistoryUpdate::HistoryUpdate() : m_removable(false) {}
 
 bool HistoryUpdate::Remove() const
 {
-    String command(kSoftinvRollBack);
-    command += ShellQuote(m_name);
-    command += " ";
-    command += ShellQuote(m_version);
-    SpawnBackgroundThread(command);
+    SpawnBackgroundThread(NameVersionCommand(kSoftinvRollBack, m_name, m_version));
     return true;
 }
 

@@ -196,11 +196,7 @@ bool ActiveUpdate::getUpdateDescription(String& description)
 
 String ActiveUpdate::Cancel()
 {
-    String command(kSoftinvRollBack);
-    command += ShellQuote(m_name);
-    command += " ";
-    command += ShellQuote(m_version);
-    int exitCode = Execute(command);
+    int exitCode = Execute(NameVersionCommand(kSoftinvRollBack, m_name, m_version));
     if (exitCode != 0)
     {
         ThrowSoftInvError(exitCode);

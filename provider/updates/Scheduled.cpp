@@ -242,10 +242,7 @@ String ScheduledUpdate::modify(const String& first, const String& second)
 {
     // The two texts are dates this provider formatted itself (letters, digits, blanks and
     // colons), so the double quotes the tool expects around them are all they need.
-    String command(kSoftinvModifySched);
-    command += ShellQuote(m_name);
-    command += " ";
-    command += ShellQuote(m_version);
+    String command = NameVersionCommand(kSoftinvModifySched, m_name, m_version);
     command += " \"";
     command += first;
     command += "\" \"";
@@ -261,11 +258,7 @@ String ScheduledUpdate::modify(const String& first, const String& second)
 
 String ScheduledUpdate::remove()
 {
-    String command(kSoftinvModifySched);
-    command += ShellQuote(m_name);
-    command += " ";
-    command += ShellQuote(m_version);
-    int exitCode = Execute(command);
+    int exitCode = Execute(NameVersionCommand(kSoftinvModifySched, m_name, m_version));
     if (exitCode != 0)
     {
         ThrowSoftInvError(exitCode);
