@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -86,9 +85,7 @@ TEST(AuditLogTest, AppendsWholeLinesFromManyThreadsToAPrivateFile)
     const mode_t savedMask = umask(022);
     AuditLog(fresh).record(sampleRecord());
     umask(savedMask);
-    struct stat status
-    {
-    };
+    struct stat status = {};
     ASSERT_EQ(::stat(fresh.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
     EXPECT_THROW(AuditLog(std::string(directory) + "/missing/dir/audit.log"), std::runtime_error);

@@ -107,17 +107,15 @@ TEST(UsersFileTest, ParsesEntriesAndNamesTheLineOfAnError)
     EXPECT_EQ(users[1].hash, hash);
     EXPECT_EQ(formatUserEntry(users[0]), "ann:admin:" + hash);
 
-    EXPECT_EQ(usersErrorOf([&] { parseUsersText("ann:admin\n", "f"); }),
-              "f:1: expected user:role:hash");
-    EXPECT_EQ(usersErrorOf([&] { parseUsersText("\nann:root:" + hash, "f"); }),
-              "f:2: role 'root' is neither readonly nor admin");
-    EXPECT_EQ(usersErrorOf([&] { parseUsersText("ann:admin:plaintext", "f"); }),
+    const auto errorFor = [](const std::string& text)
+    { return usersErrorOf([&] { parseUsersText(text, "f"); }); };
+    EXPECT_EQ(errorFor("ann:admin\n"), "f:1: expected user:role:hash");
+    EXPECT_EQ(errorFor("\nann:root:" + hash), "f:2: role 'root' is neither readonly nor admin");
+    EXPECT_EQ(errorFor("ann:admin:plaintext"),
               "f:1: the password hash of 'ann' is not a SHA-512 crypt hash ($6$...)");
-    EXPECT_EQ(usersErrorOf([&] { parseUsersText("a b:admin:" + hash, "f"); }),
-              "f:1: 'a b' is not a valid user name");
-    EXPECT_EQ(
-        usersErrorOf([&] { parseUsersText("ann:admin:" + hash + "\nann:readonly:" + hash, "f"); }),
-        "f:2: user 'ann' appears twice");
+    EXPECT_EQ(errorFor("a b:admin:" + hash), "f:1: 'a b' is not a valid user name");
+    EXPECT_EQ(errorFor("ann:admin:" + hash + "\nann:readonly:" + hash),
+              "f:2: user 'ann' appears twice");
     EXPECT_NE(usersErrorOf([] { readUsersFile("/nonexistent/users"); }).find("cannot open"),
               std::string::npos);
 }

@@ -3,8 +3,6 @@
 // pre-filled out-parameter array, and association classes found in the repository.
 #include "scripted_provider.h"
 
-#include "OW_CIMDateTime.hpp"
-
 namespace cimom
 {
 namespace
@@ -12,7 +10,7 @@ namespace
 
 using namespace test;
 using OpenWBEM::CIMDataType;
-using OpenWBEM::CIMException;
+using OpenWBEM::CIMException; // OW_THROWCIMMSG names it unqualified
 
 CimRequest compute(const std::string& params, const std::string& bindings = "")
 {

@@ -3,7 +3,6 @@
 // the single catch site, authorization and the audit trail.
 #include "scripted_provider.h"
 
-#include "OW_CIMDateTime.hpp"
 #include "OW_NoSuchPropertyException.hpp"
 
 #include <algorithm>
@@ -17,7 +16,7 @@ namespace
 
 using namespace test;
 using OpenWBEM::CIMDataType;
-using OpenWBEM::CIMException;
+using OpenWBEM::CIMException; // OW_THROWCIMMSG names it unqualified
 
 TEST_F(DispatcherTest, UnknownClassIsInvalidClassBeforeAnyProviderIsAsked)
 {

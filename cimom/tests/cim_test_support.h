@@ -181,15 +181,9 @@ class Answer
 public:
     explicit Answer(const CimResponse& response) : status(response.httpStatus)
     {
-        parsed = !response.body.empty() && doc_.load_string(response.body.c_str());
-        for (const auto& h : response.headers)
-        {
-            headers[h.first] = h.second;
-        }
+        doc_.load_string(response.body.c_str());
     }
     int status;
-    bool parsed = false;
-    std::map<std::string, std::string> headers;
 
     pugi::xml_node response() const
     {

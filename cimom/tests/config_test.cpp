@@ -31,6 +31,16 @@ ConfigItems minimal()
     return {{kMofFilesItem, "classes.mof"}};
 }
 
+// A fresh file under /tmp holding `text`; the caller removes it.
+std::string temporaryFile(const std::string& text)
+{
+    char path[] = "/tmp/cimom_config_XXXXXX";
+    const int fd = mkstemp(path);
+    close(fd);
+    std::ofstream(path) << text;
+    return path;
+}
+
 TEST(ConfigTextTest, ReadsItemsCommentsAndBlankLines)
 {
     const ConfigItems items = parseConfigText("# a comment\n"
@@ -62,14 +72,10 @@ TEST(ConfigTextTest, NamesFileAndLineOfABadLine)
 
 TEST(ConfigTextTest, ReadsFilesAndReportsMissingOnes)
 {
-    char path[] = "/tmp/cimom_config_XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    std::ofstream(path) << "cimomd.mof_files = a.mof b.mof\n";
+    const std::string path = temporaryFile("cimomd.mof_files = a.mof b.mof\n");
     EXPECT_EQ(readConfigFile(path).at(kMofFilesItem), "a.mof b.mof");
-    std::remove(path);
-    EXPECT_NE(errorOf([&] { readConfigFile(path); }).find(std::string(path) + ": cannot open"),
+    std::remove(path.c_str());
+    EXPECT_NE(errorOf([&] { readConfigFile(path); }).find(path + ": cannot open"),
               std::string::npos);
 }
 
@@ -173,26 +179,19 @@ TEST(ConfigSettingsTest, AllowsAnonymousAccessOnlyOnLoopback)
 
 TEST(ConfigSettingsTest, RecognisesLoopbackAddresses)
 {
-    EXPECT_TRUE(isLoopbackAddress("127.0.0.1"));
-    EXPECT_TRUE(isLoopbackAddress("127.255.0.9"));
-    EXPECT_TRUE(isLoopbackAddress("::1"));
-    EXPECT_TRUE(isLoopbackAddress("::ffff:127.0.0.1"));
-    EXPECT_FALSE(isLoopbackAddress("128.0.0.1"));
-    EXPECT_FALSE(isLoopbackAddress("0.0.0.0"));
-    EXPECT_FALSE(isLoopbackAddress("::"));
-    EXPECT_FALSE(isLoopbackAddress("::ffff:10.0.0.1"));
-    EXPECT_FALSE(isLoopbackAddress("localhost"));
-    EXPECT_FALSE(isLoopbackAddress(""));
+    for (const char* address : {"127.0.0.1", "127.255.0.9", "::1", "::ffff:127.0.0.1"})
+    {
+        EXPECT_TRUE(isLoopbackAddress(address)) << address;
+    }
+    for (const char* address : {"128.0.0.1", "0.0.0.0", "::", "::ffff:10.0.0.1", "localhost", ""})
+    {
+        EXPECT_FALSE(isLoopbackAddress(address)) << address;
+    }
 }
 
 TEST(CommandLineTest, OverridesFileItemsInOrder)
 {
-    char path[] = "/tmp/cimom_cmdline_XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    std::ofstream(path) << "http_server.http_port = 5988\nvk.em_filename = /a\n";
-
+    const std::string path = temporaryFile("http_server.http_port = 5988\nvk.em_filename = /a\n");
     const CommandLine line =
         parseCommandLine({"--config", path, "--set", "http_server.http_port=7000", "--set=x.y = z",
                           "--pid-file", "/run/c.pid", "--foreground"});
@@ -201,21 +200,16 @@ TEST(CommandLineTest, OverridesFileItemsInOrder)
     EXPECT_EQ(items.at("vk.em_filename"), "/a");
     EXPECT_EQ(items.at("x.y"), "z");
     EXPECT_EQ(items.at(kPidFileItem), "/run/c.pid");
-    std::remove(path);
+    std::remove(path.c_str());
 
     EXPECT_TRUE(parseCommandLine({"--help"}).help);
-    EXPECT_EQ(errorOf([] { parseCommandLine({"--bogus"}); }), "unknown option '--bogus'");
-    EXPECT_EQ(errorOf([] { parseCommandLine({"--set"}); }), "--set needs a value");
-    EXPECT_EQ(errorOf(
-                  [] {
-                      parseCommandLine({"--set", "novalue"});
-                  }),
-              "'novalue': expected name=value");
-    EXPECT_NE(errorOf(
-                  [&] {
-                      loadConfiguration(parseCommandLine({"--config", path}));
-                  })
-                  .find("cannot open"),
+    const auto errorFor = [](const std::vector<std::string>& arguments)
+    { return errorOf([&] { parseCommandLine(arguments); }); };
+    EXPECT_EQ(errorFor({"--bogus"}), "unknown option '--bogus'");
+    EXPECT_EQ(errorFor({"--set"}), "--set needs a value");
+    EXPECT_EQ(errorFor({"--set", "novalue"}), "'novalue': expected name=value");
+    const CommandLine missing = parseCommandLine({"--config", path});
+    EXPECT_NE(errorOf([&] { loadConfiguration(missing); }).find(path + ": cannot open"),
               std::string::npos);
 }
 

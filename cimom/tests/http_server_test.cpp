@@ -6,13 +6,10 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
-#include <thread>
-#include <unistd.h>
 
 namespace cimom
 {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -79,74 +80,72 @@ bool RawConnection::fill(std::chrono::milliseconds quiet)
 
 ParsedResponse RawConnection::readResponse(std::chrono::milliseconds quiet)
 {
-    ParsedResponse response;
-    std::size_t headerEnd;
-    while ((headerEnd = buffer_.find("\r\n\r\n")) == std::string::npos)
+    // Each reads on until the buffer holds what it needs, or the server closes or goes quiet.
+    const auto find = [&](const char* text, std::size_t from)
     {
-        if (!fill(quiet))
+        std::size_t at;
+        while ((at = buffer_.find(text, from)) == std::string::npos && fill(quiet))
         {
-            return response;
         }
-    }
-    const std::string head = buffer_.substr(0, headerEnd);
-    std::size_t position = headerEnd + 4;
-    std::size_t lineEnd = head.find("\r\n");
-    const std::string statusLine = head.substr(0, lineEnd);
-    const auto space = statusLine.find(' ');
-    const int status = std::atoi(statusLine.c_str() + space + 1);
-    while (lineEnd != std::string::npos)
+        return at;
+    };
+    const auto have = [&](std::size_t bytes)
     {
-        const std::size_t start = lineEnd + 2;
-        lineEnd = head.find("\r\n", start);
-        const std::string line =
-            head.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
+        while (buffer_.size() < bytes && fill(quiet))
+        {
+        }
+        return buffer_.size() >= bytes;
+    };
+
+    const std::size_t headEnd = find("\r\n\r\n", 0);
+    if (headEnd == std::string::npos)
+    {
+        return {};
+    }
+    std::istringstream head(buffer_.substr(0, headEnd));
+    std::string line;
+    std::getline(head, line);
+    const int status = std::atoi(line.c_str() + line.find(' ') + 1);
+    ParsedResponse response;
+    while (std::getline(head, line))
+    {
+        if (!line.empty() && line.back() == '\r')
+        {
+            line.pop_back();
+        }
         const auto colon = line.find(':');
         if (colon != std::string::npos)
         {
-            const auto valueStart = line.find_first_not_of(' ', colon + 1);
-            response.headers.emplace(line.substr(0, colon), valueStart == std::string::npos
-                                                                ? std::string()
-                                                                : line.substr(valueStart));
+            const auto value = line.find_first_not_of(' ', colon + 1);
+            response.headers.emplace(line.substr(0, colon),
+                                     value == std::string::npos ? "" : line.substr(value));
         }
     }
+    std::size_t position = headEnd + 4;
     if (strcasecmp(response.header("Transfer-Encoding").c_str(), "chunked") == 0)
     {
-        for (;;)
+        for (std::size_t size = 1; size != 0;)
         {
-            std::size_t sizeEnd;
-            while ((sizeEnd = buffer_.find("\r\n", position)) == std::string::npos)
+            const std::size_t sizeEnd = find("\r\n", position);
+            if (sizeEnd == std::string::npos)
             {
-                if (!fill(quiet))
-                {
-                    return {};
-                }
+                return {};
             }
-            const std::size_t size =
-                std::stoul(buffer_.substr(position, sizeEnd - position), nullptr, 16);
-            while (buffer_.size() < sizeEnd + 2 + size + 2)
+            size = std::stoul(buffer_.substr(position, sizeEnd - position), nullptr, 16);
+            position = sizeEnd + 2 + size + 2;
+            if (!have(position))
             {
-                if (!fill(quiet))
-                {
-                    return {};
-                }
+                return {};
             }
             response.body += buffer_.substr(sizeEnd + 2, size);
-            position = sizeEnd + 2 + size + 2;
-            if (size == 0)
-            {
-                break;
-            }
         }
     }
     else
     {
         const std::size_t length = std::stoul("0" + response.header("Content-Length"));
-        while (buffer_.size() < position + length)
+        if (!have(position + length))
         {
-            if (!fill(quiet))
-            {
-                return {};
-            }
+            return {};
         }
         response.body = buffer_.substr(position, length);
         position += length;

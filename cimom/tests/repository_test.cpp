@@ -78,17 +78,28 @@ std::vector<std::string> propertyNames(const ClassDecl& c)
     return out;
 }
 
-std::string loadError(Repository& repo, const std::string& text)
+struct LoadErrorCase
 {
-    try
+    const char* text;
+    const char* message;
+};
+
+// Each text, loaded on top of what `repo` holds, fails with a message that starts as expected.
+void expectLoadErrors(Repository& repo, std::initializer_list<LoadErrorCase> cases)
+{
+    for (const LoadErrorCase& c : cases)
     {
-        repo.loadMofText(text, "t.mof");
+        try
+        {
+            repo.loadMofText(c.text, "t.mof");
+            ADD_FAILURE() << c.text << "\n  loaded";
+        }
+        catch (const MofError& e)
+        {
+            EXPECT_EQ(0u, std::string(e.what()).find(c.message))
+                << c.text << "\n  gave: " << e.what();
+        }
     }
-    catch (const MofError& e)
-    {
-        return e.what();
-    }
-    return "";
 }
 
 // A scratch directory under the build tree's temporary area, removed at the end of the test.
@@ -162,32 +173,23 @@ TEST(RepositoryInheritance, InheritedFeaturesComeFirstAndOverridesReplaceThem)
     EXPECT_TRUE(repo.find("T_Disk")->property("Caption")->qualifier("Override"));
     EXPECT_FALSE(caption->qualifier("Override"));
 
-    const struct
-    {
-        const char* text;
-        const char* message;
-    } errors[] = {
-        {"class T_X : T_Nowhere {};", "t.mof:1: unknown superclass T_Nowhere of class T_X"},
-        {"\nclass t_disk { };", "t.mof:2: class t_disk is already defined (schema.mof:"},
-        {"class T_X : T_Element {\n [Key(false)] string Id;\n};",
-         "t.mof:2: qualifier Key of property Id of class T_X is inherited and cannot be "
-         "overridden"},
-        {"class T_X : T_Element {\n uint32 Level;\n};",
-         "t.mof:2: property Level of class T_X is declared as uint32 but inherits uint16"},
-        {"class T_X : T_Element {\n uint8 Run(string A);\n};",
-         "t.mof:2: method Run of class T_X returns uint8 but inherits a method returning "
-         "string"},
-        {"class T_X : T_Mounts {\n T_Host REF Antecedent;\n};",
-         "t.mof:2: property Antecedent of class T_X is declared as T_Host REF but inherits "
-         "T_Element REF"},
-        {"[Association(false)] class T_X : T_Mounts {};", "t.mof:1: qualifier Association of "
-                                                          "class T_X is inherited"},
-    };
-    for (const auto& e : errors)
-    {
-        const std::string error = loadError(repo, e.text);
-        EXPECT_EQ(0u, error.find(e.message)) << e.text << "\n  gave: " << error;
-    }
+    expectLoadErrors(
+        repo,
+        {{"class T_X : T_Nowhere {};", "t.mof:1: unknown superclass T_Nowhere of class T_X"},
+         {"\nclass t_disk { };", "t.mof:2: class t_disk is already defined (schema.mof:"},
+         {"class T_X : T_Element {\n [Key(false)] string Id;\n};",
+          "t.mof:2: qualifier Key of property Id of class T_X is inherited and cannot be "
+          "overridden"},
+         {"class T_X : T_Element {\n uint32 Level;\n};",
+          "t.mof:2: property Level of class T_X is declared as uint32 but inherits uint16"},
+         {"class T_X : T_Element {\n uint8 Run(string A);\n};",
+          "t.mof:2: method Run of class T_X returns uint8 but inherits a method returning "
+          "string"},
+         {"class T_X : T_Mounts {\n T_Host REF Antecedent;\n};",
+          "t.mof:2: property Antecedent of class T_X is declared as T_Host REF but inherits "
+          "T_Element REF"},
+         {"[Association(false)] class T_X : T_Mounts {};", "t.mof:1: qualifier Association of "
+                                                           "class T_X is inherited"}});
     EXPECT_EQ(6u, repo.allClasses().size()); // no failed load left anything behind
 }
 
@@ -204,25 +206,15 @@ TEST(RepositoryAssociations, ReferencesAreCheckedAndFoundThroughSuperclasses)
     EXPECT_TRUE(repo.associationsReferencing("T_Mounts").empty());
     EXPECT_TRUE(repo.associationsReferencing("T_Unknown").empty());
 
-    const struct
-    {
-        const char* text;
-        const char* message;
-    } errors[] = {
-        {"class T_X {\n [Key] string Id;\n T_Host REF H;\n};",
-         "t.mof:3: reference H is declared in class T_X, which is not an association"},
-        {"[Association] class T_X {\n T_Host REF A;\n T_Nowhere REF B;\n};",
-         "t.mof:3: unknown class T_Nowhere in the reference property B of class T_X"},
-        {"[Association]\nclass T_X {\n T_Host REF A;\n};",
-         "t.mof:2: association T_X needs at least two references"},
-        {"class T_X {\n uint8 M(\n T_Nowhere REF R);\n};",
-         "t.mof:2: unknown class T_Nowhere in the reference parameter R of method M"},
-    };
-    for (const auto& e : errors)
-    {
-        const std::string error = loadError(repo, e.text);
-        EXPECT_EQ(0u, error.find(e.message)) << e.text << "\n  gave: " << error;
-    }
+    expectLoadErrors(
+        repo, {{"class T_X {\n [Key] string Id;\n T_Host REF H;\n};",
+                "t.mof:3: reference H is declared in class T_X, which is not an association"},
+               {"[Association] class T_X {\n T_Host REF A;\n T_Nowhere REF B;\n};",
+                "t.mof:3: unknown class T_Nowhere in the reference property B of class T_X"},
+               {"[Association]\nclass T_X {\n T_Host REF A;\n};",
+                "t.mof:2: association T_X needs at least two references"},
+               {"class T_X {\n uint8 M(\n T_Nowhere REF R);\n};",
+                "t.mof:2: unknown class T_Nowhere in the reference parameter R of method M"}});
 }
 
 TEST(RepositoryLookup, NamesCompareWithoutCaseAndHierarchiesAreWalked)
@@ -312,16 +304,14 @@ TEST(RepositoryFiles, AFailedLoadLeavesTheRepositoryAsItWas)
 {
     Repository repo;
     repo.loadMofText("class T_Kept { [Key] string Id; };", "kept.mof");
-    const std::string error = loadError(repo, "Qualifier Colour : string, Scope(any);\n"
-                                              "class T_Lost { };\n"
-                                              "class T_Broken : T_Nowhere { };\n");
-    EXPECT_EQ(0u, error.find("t.mof:3: unknown superclass")) << error;
+    expectLoadErrors(repo, {{"Qualifier Colour : string, Scope(any);\nclass T_Lost { };\n"
+                             "class T_Broken : T_Nowhere { };\n",
+                             "t.mof:3: unknown superclass"}});
     EXPECT_EQ((std::vector<std::string>{"T_Kept"}), names(repo.allClasses()));
     EXPECT_FALSE(repo.find("T_Lost"));
     // The qualifier declaration went with the failed load, and T_Lost may now be defined.
-    EXPECT_EQ(0u, loadError(repo, "[Colour(\"x\")] class T_Lost { };")
-                      .find("t.mof:1: unknown "
-                            "qualifier Colour"));
+    expectLoadErrors(repo,
+                     {{"[Colour(\"x\")] class T_Lost { };", "t.mof:1: unknown qualifier Colour"}});
     repo.loadMofText("class T_Lost { };", "again.mof");
     EXPECT_EQ("again.mof", repo.find("T_Lost")->sourceFile);
 }

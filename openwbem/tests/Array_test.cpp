@@ -5,14 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 using namespace OpenWBEM;
 
 namespace
 {
 
+// The message of the OutOfBoundsException f raises, or "no exception".
 template <typename F> std::string outOfBounds(F f)
 {
     try
@@ -21,19 +24,15 @@ template <typename F> std::string outOfBounds(F f)
     }
     catch (const OutOfBoundsException& e)
     {
+        EXPECT_STREQ("OutOfBoundsException", e.type());
         return e.getMessage();
     }
     return "no exception";
 }
 
-Array<int> oneToFive()
+std::vector<int> elements(const Array<int>& a)
 {
-    Array<int> a;
-    for (int i = 1; i <= 5; ++i)
-    {
-        a.push_back(i);
-    }
-    return a;
+    return std::vector<int>(a.begin(), a.end());
 }
 
 } // end unnamed namespace
@@ -43,18 +42,13 @@ static_assert(!std::is_convertible<size_t, Array<int>>::value, "size ctor is exp
 TEST(Array, ConstructionPicksTheIntendedOverload)
 {
     // (3, 7) is a count and a value, not an iterator range.
-    const Array<int> sevens(3, 7);
-    ASSERT_EQ(3u, sevens.size());
-    EXPECT_EQ(7, sevens[2]);
+    EXPECT_EQ((std::vector<int>{7, 7, 7}), elements(Array<int>(3, 7)));
     EXPECT_EQ(2u, Array<long>(2L, 9L).size());
     EXPECT_EQ(4u, Array<String>(size_t(4)).size());
-    const StringArray named(2, String("x"));
-    EXPECT_STREQ("x", named[1].c_str());
+    EXPECT_STREQ("x", StringArray(2, String("x"))[1].c_str());
 
     const int raw[] = {4, 5, 6};
-    const Array<int> fromRange(raw, raw + 3);
-    EXPECT_EQ(6, fromRange.back());
-    EXPECT_EQ(4, fromRange.front());
+    EXPECT_EQ((std::vector<int>{4, 5, 6}), elements(Array<int>(raw, raw + 3)));
     EXPECT_TRUE(Array<int>().empty());
 }
 
@@ -71,6 +65,7 @@ TEST(Array, IndexingOutsideTheElementsThrows)
               outOfBounds([&] { a.remove(2, 1); }));
     EXPECT_EQ("Array Index out of bounds. size = 2, index = 3",
               outOfBounds([&] { a.insert(size_t(3), 1); }));
+    EXPECT_EQ(2u, a.size());
 
     // Empty arrays have no first or last element to hand out or take away.
     Array<int> empty;
@@ -79,31 +74,16 @@ TEST(Array, IndexingOutsideTheElementsThrows)
     EXPECT_EQ("Array Index out of bounds. size = 0, index = 0", outOfBounds([&] { empty.back(); }));
     EXPECT_EQ("Array Index out of bounds. size = 0, index = 0",
               outOfBounds([&] { empty.pop_back(); }));
-
-    try
-    {
-        a[9];
-        ADD_FAILURE() << "no exception";
-    }
-    catch (const Exception& e)
-    {
-        EXPECT_STREQ("OutOfBoundsException", e.type());
-    }
-    EXPECT_EQ(2u, a.size());
 }
 
 TEST(Array, ModificationKeepsOrder)
 {
-    Array<int> a = oneToFive();
+    const int raw[] = {1, 2, 3, 4, 5};
+    Array<int> a(raw, raw + 5);
     a.remove(0);
-    ASSERT_EQ(4u, a.size());
-    EXPECT_EQ(2, a[0]);
-    a.remove(1, 3); // drops 3 and 4
-    ASSERT_EQ(2u, a.size());
-    EXPECT_EQ(2, a[0]);
-    EXPECT_EQ(5, a[1]);
+    a.remove(1, 3); // end exclusive: drops 3 and 4
     a.remove(0, 0);
-    EXPECT_EQ(2u, a.size());
+    EXPECT_EQ((std::vector<int>{2, 5}), elements(a));
 
     a.insert(size_t(1), 9);
     a.insert(size_t(3), 10); // at size(): appends
@@ -111,25 +91,22 @@ TEST(Array, ModificationKeepsOrder)
     a.append(11);
     a += 12;
     a.appendArray(Array<int>(2, 13));
-    const int expected[] = {0, 2, 9, 5, 10, 11, 12, 13, 13};
-    EXPECT_TRUE(a == Array<int>(expected, expected + 9));
+    EXPECT_EQ((std::vector<int>{0, 2, 9, 5, 10, 11, 12, 13, 13}), elements(a));
 
     a.erase(a.begin(), a.begin() + 2);
     a.pop_back();
-    EXPECT_EQ(9, a.front());
-    EXPECT_EQ(13, a.back());
+    EXPECT_EQ((std::vector<int>{9, 5, 10, 11, 12, 13}), elements(a));
+    EXPECT_TRUE(a.front() == 9 && a.back() == 13);
     a.resize(2);
     a.resize(3, 4);
-    const int resized[] = {9, 5, 4};
-    EXPECT_TRUE(a == Array<int>(resized, resized + 3));
+    EXPECT_EQ((std::vector<int>{9, 5, 4}), elements(a));
     a.clear();
     EXPECT_TRUE(a.empty());
 }
 
 TEST(Array, CopiesAreIndependentAndCompareByValue)
 {
-    StringArray original;
-    original.push_back(String("a"));
+    StringArray original(1, String("a"));
     StringArray copy(original);
     copy[0] = String("changed");
     copy.push_back(String("b"));
@@ -146,10 +123,5 @@ TEST(Array, CopiesAreIndependentAndCompareByValue)
     swap(copy, other);
     EXPECT_EQ(3u, copy.size());
     EXPECT_EQ(1u, other.size());
-    size_t visited = 0;
-    for (StringArray::const_reverse_iterator it = copy.rbegin(); it != copy.rend(); ++it)
-    {
-        ++visited;
-    }
-    EXPECT_EQ(3u, visited);
+    EXPECT_EQ(3, std::distance(copy.rbegin(), copy.rend()));
 }

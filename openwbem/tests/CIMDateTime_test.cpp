@@ -5,9 +5,10 @@
 #include "OW_DateTime.hpp"
 #include "OW_String.hpp"
 
+#include "ScopedTimeZone.hpp"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -16,39 +17,6 @@ using namespace OpenWBEM;
 
 namespace
 {
-
-// Switches the process time zone for one test and puts the previous one back.
-class ScopedTimeZone
-{
-public:
-    explicit ScopedTimeZone(const char* zone)
-    {
-        const char* old = std::getenv("TZ");
-        m_hadOld = old != 0;
-        if (m_hadOld)
-        {
-            m_old = old;
-        }
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        if (m_hadOld)
-        {
-            setenv("TZ", m_old.c_str(), 1);
-        }
-        else
-        {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-private:
-    bool m_hadOld;
-    std::string m_old;
-};
 
 const time_t k20040105T030405Z = 1073271845;
 const time_t k20040705T100000Z = 1089021600;

@@ -44,6 +44,7 @@ static_assert(!IsComplete<OpenWBEM::CIMObjectPath, AfterCIMValueHeaderOnly>::val
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 using namespace OpenWBEM;
 
@@ -147,7 +148,6 @@ TEST(CIMValue, ToStringOfEachType)
 
     CIMObjectPath path("Other", "root/cimv2");
     path.setKeyValue("Name", CIMValue("x"));
-    EXPECT_EQ(path.toString(), CIMValue(path).toString());
     EXPECT_EQ("/root/cimv2:Other.Name=\"x\"", CIMValue(path).toString());
 
     CIMInstance inst("X");
@@ -177,27 +177,17 @@ TEST(CIMValue, AccessorsDemandTheExactType)
     EXPECT_EQ(7, out);
     EXPECT_EQ(7, u16.toUInt16());
 
-    EXPECT_EQ("ValueCastException: CIMValue::CIMValueImpl::get - Value is not a SINT64",
-              thrown([&] { u16.toInt64(); }));
-    EXPECT_EQ("ValueCastException: CIMValue::CIMValueImpl::get - Value is not a UINT32",
-              thrown([&] { u16.toUInt32(); }));
-    EXPECT_EQ("ValueCastException: CIMValue::CIMValueImpl::get - Value is not a STRING",
-              thrown(
-                  [&]
-                  {
-                      String s;
-                      u16.get(s);
-                  }));
-    EXPECT_EQ("ValueCastException: CIMValue::CIMValueImpl::get - Value is not a BOOLEAN",
-              thrown([] { CIMValue("true").toBool(); }));
+    const std::string notA = "ValueCastException: CIMValue::CIMValueImpl::get - Value is not a ";
+    String text;
+    EXPECT_EQ(notA + "SINT64", thrown([&] { u16.toInt64(); }));
+    EXPECT_EQ(notA + "UINT32", thrown([&] { u16.toUInt32(); }));
+    EXPECT_EQ(notA + "STRING", thrown([&] { u16.get(text); }));
+    EXPECT_EQ(notA + "BOOLEAN", thrown([] { CIMValue("true").toBool(); }));
     // No text-to-number conversion either.
-    EXPECT_EQ("ValueCastException: CIMValue::CIMValueImpl::get - Value is not a UINT16",
-              thrown([] { CIMValue("7").toUInt16(); }));
+    EXPECT_EQ(notA + "UINT16", thrown([] { CIMValue("7").toUInt16(); }));
     // Array and scalar of one type are different types.
-    EXPECT_EQ("ValueCastException: CIMValue::CIMValueImpl::get - Value is not a UINT16",
-              thrown([] { CIMValue(arrayOf<UInt16>(1, 2)).toUInt16(); }));
-    EXPECT_EQ("ValueCastException: CIMValue::CIMValueImpl::get - Value is not a UINT16 ARRAY",
-              thrown([&] { u16.toUInt16Array(); }));
+    EXPECT_EQ(notA + "UINT16", thrown([] { CIMValue(arrayOf<UInt16>(1, 2)).toUInt16(); }));
+    EXPECT_EQ(notA + "UINT16 ARRAY", thrown([&] { u16.toUInt16Array(); }));
 
     EXPECT_THROW(CIMValue("x").toInt32(), ValueCastException);
 
@@ -243,12 +233,8 @@ TEST(CIMValue, NullValue)
     EXPECT_EQ(nullCow, thrown([&] { null.isArray(); }));
     EXPECT_EQ(nullCow, thrown([&] { null.getCIMDataType(); }));
     EXPECT_EQ(nullCow, thrown([&] { null.toInt32(); }));
-    EXPECT_EQ(nullCow, thrown(
-                           [&]
-                           {
-                               String s;
-                               null.get(s);
-                           }));
+    String text;
+    EXPECT_EQ(nullCow, thrown([&] { null.get(text); }));
 
     EXPECT_TRUE(null == CIMValue(CIMNULL));
     EXPECT_FALSE(null == CIMValue(Int32(0)));
@@ -336,19 +322,20 @@ TEST(CIMValueCast, ConvertsWhenTheValueFitsAndRefusesOtherwise)
               castValueToDataType(CIMValue("/root:C.K=\"1\""), CIMDataType::REFERENCE).getType());
     EXPECT_FALSE(castValueToDataType(CIMValue(CIMNULL), CIMDataType::UINT8));
 
-    EXPECT_NE("no exception",
-              thrown([] { castValueToDataType(CIMValue(Int32(256)), CIMDataType::UINT8); }));
-    EXPECT_NE("no exception",
-              thrown([] { castValueToDataType(CIMValue(Int32(-1)), CIMDataType::UINT32); }));
-    EXPECT_NE("no exception",
-              thrown([] { castValueToDataType(CIMValue(Real64(1.5)), CIMDataType::SINT32); }));
-    EXPECT_NE("no exception",
-              thrown([] { castValueToDataType(CIMValue("abc"), CIMDataType::UINT16); }));
-    EXPECT_NE("no exception",
-              thrown([] { castValueToDataType(CIMValue(true), CIMDataType::UINT16); }));
-    EXPECT_NE(
-        "no exception",
-        thrown([] { castValueToDataType(CIMValue("1"), CIMDataType(CIMDataType::UINT8, 0)); }));
+    // Out of range, lossy, unreadable, or a scalar where an array is asked for.
+    const std::pair<CIMValue, CIMDataType> refused[] = {
+        {CIMValue(Int32(256)), CIMDataType::UINT8},
+        {CIMValue(Int32(-1)), CIMDataType::UINT32},
+        {CIMValue(Real64(1.5)), CIMDataType::SINT32},
+        {CIMValue("abc"), CIMDataType::UINT16},
+        {CIMValue(true), CIMDataType::UINT16},
+        {CIMValue("1"), CIMDataType(CIMDataType::UINT8, 0)},
+    };
+    for (const auto& c : refused)
+    {
+        SCOPED_TRACE(c.first.toString() + " to " + c.second.toString());
+        EXPECT_NE("no exception", thrown([&] { castValueToDataType(c.first, c.second); }));
+    }
 }
 
 TEST(CIMProperty, TypeValueAndQualifiers)

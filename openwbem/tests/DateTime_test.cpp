@@ -4,6 +4,8 @@
 #include "OW_DateTime.hpp"
 #include "OW_String.hpp"
 
+#include "ScopedTimeZone.hpp"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -17,39 +19,6 @@ using namespace OpenWBEM;
 
 namespace
 {
-
-// Switches the process time zone for one test and puts the previous one back.
-class ScopedTimeZone
-{
-public:
-    explicit ScopedTimeZone(const char* zone)
-    {
-        const char* old = std::getenv("TZ");
-        m_hadOld = old != 0;
-        if (m_hadOld)
-        {
-            m_old = old;
-        }
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        if (m_hadOld)
-        {
-            setenv("TZ", m_old.c_str(), 1);
-        }
-        else
-        {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-private:
-    bool m_hadOld;
-    std::string m_old;
-};
 
 const time_t k20040105T030405Z = 1073271845;
 const time_t k19930630T214908Z = 741476948;
@@ -369,10 +338,7 @@ TEST(DateTimeZone, GmtOffsetIsTodaysWholeHours)
 // sanitizer build also proves the conversions do not race on the C library's zone state.
 TEST(DateTimeThreads, ConcurrentLocalConversionsAgree)
 {
-    const char* old = std::getenv("TZ");
-    const std::string saved = old != 0 ? old : "";
-    unsetenv("TZ");
-
+    ScopedTimeZone systemZone(0);
     const int kThreads = 8;
     const int kConversionsPerThread = 200;
     const DateTime expected(String("Mon Jan  5 03:04:05 2004"));
@@ -398,10 +364,6 @@ TEST(DateTimeThreads, ConcurrentLocalConversionsAgree)
     for (std::thread& thread : threads)
     {
         thread.join();
-    }
-    if (old != 0)
-    {
-        setenv("TZ", saved.c_str(), 1);
     }
     for (int t = 0; t < kThreads; ++t)
     {

@@ -137,35 +137,8 @@ TEST(Logger, CreatedLoggerWritesToStandardError)
     EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("tracing"));
 }
 
-namespace
-{
-
-class CountingHandler : public StringResultHandlerIFC
-{
-public:
-    CountingHandler() : count(0) {}
-    int count;
-    String last;
-
-protected:
-    void doHandle(const String& x) override
-    {
-        ++count;
-        last = x;
-    }
-};
-
-} // namespace
-
 TEST(ResultHandlers, BuildersAppendThroughTheHandlerInterface)
 {
-    CountingHandler counting;
-    StringResultHandlerIFC& asIfc = counting;
-    asIfc.handle("a");
-    asIfc.handle("b");
-    EXPECT_EQ(2, counting.count);
-    EXPECT_EQ(String("b"), counting.last);
-
     // Array builders keep what the array already held.
     CIMInstanceArray instances;
     instances.push_back(CIMInstance("Old"));

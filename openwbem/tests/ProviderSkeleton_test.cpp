@@ -1,6 +1,6 @@
-// Loads the skeleton provider library the way the CIMOM does (dlopen, version check, factory,
-// initialize) and drives it through the provider interfaces, including the library's default
-// enumInstances.
+// Loads the skeleton provider library the way the CIMOM does (dlopen, factory, initialize) and
+// drives it through the provider interfaces, including the library's default enumInstances.
+// The version check of the loading protocol is proven on the real provider library.
 #include "OW_config.h"
 #include "OW_CppProviderBaseIFC.hpp"
 #include "OW_CppInstanceProviderIFC.hpp"
@@ -20,7 +20,6 @@
 
 #include <dlfcn.h>
 
-#include <cstring>
 #include <ctime>
 #include <map>
 #include <string>
@@ -35,7 +34,6 @@ using namespace OpenWBEM;
 namespace
 {
 
-typedef const char* (*VersionFunc)();
 typedef CppProviderBaseIFC* (*FactoryFunc)();
 
 const char* const NS = "root/skel";
@@ -108,10 +106,7 @@ protected:
 
     void initializeWith(const char* widgetCount)
     {
-        if (widgetCount)
-        {
-            environment->config["skeleton.widget_count"] = widgetCount;
-        }
+        environment->config["skeleton.widget_count"] = widgetCount;
         provider->initialize(env);
     }
 
@@ -139,20 +134,21 @@ UInt32 seen(const CIMInstance& inst, const char* flag)
     return inst.getPropertyValue(flag).toUInt32();
 }
 
-} // namespace
-
-TEST(ProviderLoading, LibraryExportsExactlyTheFactoryProtocol)
+// The CIM status code of the CIMException f raises, or -1 when it raises none.
+template <class F> int errNo(F f)
 {
-    ASSERT_TRUE(skeletonLibrary() != 0) << dlerror();
-    VersionFunc version = lookup<VersionFunc>("getOWVersion");
-    ASSERT_TRUE(version != 0);
-    EXPECT_STREQ("3.0.3", version());
-    // The CIMOM's acceptance test.
-    EXPECT_EQ(0, std::strcmp(version(), OW_VERSION));
-
-    EXPECT_TRUE(lookup<FactoryFunc>("createProviderSkeleton") != 0);
-    EXPECT_TRUE(lookup<FactoryFunc>("createProviderNO_ID") == 0);
+    try
+    {
+        f();
+    }
+    catch (const CIMException& e)
+    {
+        return e.getErrNo();
+    }
+    return -1;
 }
+
+} // namespace
 
 TEST(FactoryMacros, ExpandToTheVersionAndFactoryEntryPoints)
 {
@@ -198,8 +194,6 @@ TEST_F(SkeletonProviderTest, CombinedProviderAnswersForEveryKindItImplements)
     EXPECT_FALSE(provider->getPersist());
     provider->setPersist();
     EXPECT_TRUE(provider->getPersist());
-    provider->setPersist(false);
-    EXPECT_FALSE(provider->getPersist());
     EXPECT_EQ(time_t(0), provider->getLastAccessTime().get());
     time_t before = std::time(0);
     provider->updateAccessTime();
@@ -233,20 +227,6 @@ TEST_F(SkeletonProviderTest, InitializeReadsLoggerConfigurationAndUser)
     // Info reaches the logger, debug is filtered out at the logger's info level.
     ASSERT_EQ(1u, logger->lines.size());
     EXPECT_EQ("skeleton provider serves 2 widgets for alice", logger->lines[0]);
-
-    CIMObjectPathArray names;
-    CIMObjectPathArrayBuilder builder(names);
-    provider->getInstanceProvider()->enumInstanceNames(env, NS, "Skel_Widget", builder,
-                                                       CIMClass("Skel_Widget"));
-    EXPECT_EQ(2u, names.size());
-
-    // Unset items fall back to the provider's default.
-    environment->config.clear();
-    provider->initialize(env);
-    names.clear();
-    provider->getInstanceProvider()->enumInstanceNames(env, NS, "Skel_Widget", builder,
-                                                       CIMClass("Skel_Widget"));
-    EXPECT_EQ(3u, names.size());
 }
 
 TEST_F(SkeletonProviderTest, DefaultEnumInstancesFetchesEveryNamedInstance)
@@ -295,32 +275,25 @@ TEST_F(SkeletonProviderTest, ProviderErrorsReachTheCallerAsCIMExceptions)
     CppInstanceProviderIFC* inst = provider->getInstanceProvider();
     CIMObjectPath missing("Skel_Widget", NS);
     missing.setKeyValue("Name", CIMValue(String("w7")));
-    try
-    {
-        inst->getInstance(env, NS, missing, WBEMFlags::E_NOT_LOCAL_ONLY,
-                          WBEMFlags::E_EXCLUDE_QUALIFIERS, WBEMFlags::E_EXCLUDE_CLASS_ORIGIN, 0,
-                          CIMClass("Skel_Widget"));
-        ADD_FAILURE() << "no exception for a missing widget";
-    }
-    catch (const CIMException& e)
-    {
-        EXPECT_EQ(CIMException::NOT_FOUND, e.getErrNo());
-    }
-
-    try
-    {
-        inst->createInstance(env, NS, CIMInstance("Skel_Widget"));
-        ADD_FAILURE() << "no exception for createInstance";
-    }
-    catch (const CIMException& e)
-    {
-        EXPECT_EQ(CIMException::NOT_SUPPORTED, e.getErrNo());
-    }
-    EXPECT_THROW(inst->deleteInstance(env, NS, missing), CIMException);
-    EXPECT_THROW(inst->modifyInstance(env, NS, CIMInstance("Skel_Widget"),
-                                      CIMInstance("Skel_Widget"), WBEMFlags::E_EXCLUDE_QUALIFIERS,
-                                      0, CIMClass("Skel_Widget")),
-                 CIMException);
+    const CIMInstance widget("Skel_Widget");
+    const CIMClass widgetClass("Skel_Widget");
+    EXPECT_EQ(CIMException::NOT_FOUND,
+              errNo(
+                  [&]
+                  {
+                      inst->getInstance(env, NS, missing, WBEMFlags::E_NOT_LOCAL_ONLY,
+                                        WBEMFlags::E_EXCLUDE_QUALIFIERS,
+                                        WBEMFlags::E_EXCLUDE_CLASS_ORIGIN, 0, widgetClass);
+                  }));
+    EXPECT_EQ(CIMException::NOT_SUPPORTED, errNo([&] { inst->createInstance(env, NS, widget); }));
+    EXPECT_EQ(CIMException::NOT_SUPPORTED, errNo([&] { inst->deleteInstance(env, NS, missing); }));
+    EXPECT_EQ(CIMException::NOT_SUPPORTED,
+              errNo(
+                  [&]
+                  {
+                      inst->modifyInstance(env, NS, widget, widget, WBEMFlags::E_EXCLUDE_QUALIFIERS,
+                                           0, widgetClass);
+                  }));
 
     CppMethodProviderIFC* meth = provider->getMethodProvider();
     CIMParamValueArray in;
@@ -330,15 +303,8 @@ TEST_F(SkeletonProviderTest, ProviderErrorsReachTheCallerAsCIMExceptions)
     EXPECT_EQ(42u, rv.toUInt32());
     ASSERT_EQ(1u, out.size());
     EXPECT_EQ(String("result"), out[0].getName());
-    try
-    {
-        meth->invokeMethod(env, NS, missing, "Triple", in, out);
-        ADD_FAILURE() << "no exception for an unknown method";
-    }
-    catch (const CIMException& e)
-    {
-        EXPECT_EQ(CIMException::METHOD_NOT_FOUND, e.getErrNo());
-    }
+    EXPECT_EQ(CIMException::METHOD_NOT_FOUND,
+              errNo([&] { meth->invokeMethod(env, NS, missing, "Triple", in, out); }));
 }
 
 TEST_F(SkeletonProviderTest, AssociationTraversalUsesEnvThenHandlerThenNamespace)

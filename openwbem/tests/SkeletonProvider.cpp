@@ -34,17 +34,11 @@ String widgetName(UInt32 index)
 
 bool findWidget(const CIMObjectPath& path, UInt32& index)
 {
-    CIMValue name = path.getKeyValue("Name");
-    if (!name)
+    const CIMValue name = path.getKeyValue("Name");
+    for (index = 0; name && index < gWidgetCount; ++index)
     {
-        return false;
-    }
-    String text = name.toString();
-    for (UInt32 i = 0; i < gWidgetCount; ++i)
-    {
-        if (text == widgetName(i))
+        if (name.toString() == widgetName(index))
         {
-            index = i;
             return true;
         }
     }
@@ -74,7 +68,8 @@ bool wanted(const StringArray* propertyList, const char* name)
     return false;
 }
 
-// An instance provider on its own, with its own enumInstances.
+// An instance provider on its own, with its own enumInstances. It names no instances, so the
+// library's default enumInstances would hand out none.
 class SkeletonInstanceProvider : public CppInstanceProviderIFC
 {
 public:
@@ -83,14 +78,9 @@ public:
         info.addInstrumentedClass(WIDGET_CLASS);
     }
 
-    virtual void enumInstanceNames(const ProviderEnvironmentIFCRef&, const String& ns,
-                                   const String&, CIMObjectPathResultHandlerIFC& result,
-                                   const CIMClass&)
+    virtual void enumInstanceNames(const ProviderEnvironmentIFCRef&, const String&, const String&,
+                                   CIMObjectPathResultHandlerIFC&, const CIMClass&)
     {
-        for (UInt32 i = 0; i < gWidgetCount; ++i)
-        {
-            result.handle(widgetPath(ns, i));
-        }
     }
 
     virtual void enumInstances(const ProviderEnvironmentIFCRef&, const String&, const String&,

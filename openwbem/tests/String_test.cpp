@@ -10,6 +10,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <type_traits>
 
@@ -71,11 +72,7 @@ TEST(String, ConstructorsProduceOpenWBEMsText)
     EXPECT_STREQ("ab", String("abc", 2).c_str());
     EXPECT_TRUE(String(static_cast<const char*>(0), 5).empty());
 
-    char* owned = new char[4];
-    owned[0] = 'x';
-    owned[1] = 'y';
-    owned[2] = 'z';
-    owned[3] = '\0';
+    char* owned = std::strcpy(new char[4], "xyz");
     EXPECT_STREQ("xyz", String(String::E_TAKE_OWNERSHIP, owned, 3).c_str());
 
     // An int on the right is a character, as with the real class.
@@ -275,7 +272,8 @@ TEST(String, NumberConversions)
     EXPECT_EQ(0u, String("").toUInt64());
     EXPECT_EQ("Unable to convert \"\" into Int32", conversionFailure([] { String().toInt32(); }));
     EXPECT_EQ("Unable to convert \"\" into Real64", conversionFailure([] { String().toReal64(); }));
-    EXPECT_EQ("Unable to convert \" \" into Int32", conversionFailure([] { String(" ").toInt32(); }));
+    EXPECT_EQ("Unable to convert \" \" into Int32",
+              conversionFailure([] { String(" ").toInt32(); }));
     EXPECT_EQ("Unable to convert \"+\" into Int64",
               conversionFailure([] { String("+").toInt64(); }));
     EXPECT_EQ("Unable to convert \"12\" into Int32",

@@ -125,21 +125,15 @@ TEST_F(AvaliableMethodsTest, ParameterCountsAndTypesAreChecked)
     EXPECT_TRUE(runner->commandLines().empty());
 
     List(CacheRow("pkg", "2.1"));
-    CIMDateTime start(DateTime(2004, 1, 5, 3, 4, 5));
-    CIMDateTime end(DateTime(2004, 1, 6, 3, 4, 5));
-    EXPECT_EQ(CIMException::INVALID_PARAMETER,
-              StatusOf([&] { Invoke("0", "AddToSchedule", Params({CIMValue(start)})); }));
-    EXPECT_EQ(CIMException::INVALID_PARAMETER,
-              StatusOf(
-                  [&] {
-                      Invoke("0", "AddToSchedule", Params({CIMValue(start), Str("later")}));
-                  }));
-    EXPECT_EQ(
-        CIMException::INVALID_PARAMETER,
-        StatusOf(
-            [&] {
-                Invoke("0", "AddToSchedule", Params({CIMValue(start), CIMValue(CIMDateTime())}));
-            }));
+    // Given in local time, read by the tool in local time.
+    const CIMValue start(CIMDateTime(DateTime(2004, 1, 5, 3, 4, 5)));
+    const CIMValue end(CIMDateTime(DateTime(2004, 1, 6, 3, 4, 5)));
+    for (const CIMParamValueArray& in :
+         {Params({start}), Params({start, Str("later")}), Params({start, CIMValue(CIMDateTime())})})
+    {
+        EXPECT_EQ(CIMException::INVALID_PARAMETER,
+                  StatusOf([&] { Invoke("0", "AddToSchedule", in); }));
+    }
     for (const char* method : {"Apply", "Warnings", "HasOptionalComponents"})
     {
         EXPECT_EQ(CIMException::INVALID_PARAMETER,
@@ -148,15 +142,10 @@ TEST_F(AvaliableMethodsTest, ParameterCountsAndTypesAreChecked)
     }
     EXPECT_TRUE(runner->commandLines().empty());
 
-    auto Ctime = [](const CIMDateTime& date)
-    {
-        String text = date.toDateTime().toString(DateTime::E_LOCAL_TIME);
-        return std::string(text.rtrim().c_str());
-    };
-    std::string command =
-        "/vk/bin/softinv --sched pkg 2.1 \"" + Ctime(start) + "\" \"" + Ctime(end) + "\" 2>&1";
+    const std::string command = "/vk/bin/softinv --sched pkg 2.1 \"Mon Jan  5 03:04:05 2004\" "
+                                "\"Tue Jan  6 03:04:05 2004\" 2>&1";
     runner->script(command, ScriptedRunner::Exit(0, "Scheduled pkg\n"));
-    CIMValue answer = Invoke("0", "AddToSchedule", Params({CIMValue(start), CIMValue(end)}));
+    CIMValue answer = Invoke("0", "AddToSchedule", Params({start, end}));
     EXPECT_EQ("Scheduled pkg\n", std::string(answer.toString().c_str()));
     EXPECT_EQ(command, runner->commandLines().back());
 }

@@ -6,7 +6,7 @@
 
 #include "available/AvaliableProvider.h"
 #include "installed/Component.h"
-#include "installed/InstalledTestSupport.h"
+#include "testsupport/ProviderTestSupport.h"
 
 #include "OW_CIMParamValue.hpp"
 
@@ -26,12 +26,12 @@ inline std::string CacheRow(const std::string& name, const std::string& version,
     return Line({name, version, "About " + name, "2 MB", reboot, category});
 }
 
-class AvaliableTest : public InstalledProviderTest
+class AvaliableTest : public SubProviderTest
 {
 protected:
     void SetUp() override
     {
-        InstalledProviderTest::SetUp();
+        SubProviderTest::SetUp();
         {
             AvaliableListLock lock;
             gAvaliableList.clear();

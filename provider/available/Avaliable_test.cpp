@@ -5,9 +5,6 @@
 #include "common/Common.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <thread>
 
 using namespace OpenWBEM;
 
@@ -29,18 +26,10 @@ TEST_F(AvaliableTest, CacheListingBecomesInstancesAndPaths)
     const CIMInstance& first = instances[0];
     EXPECT_EQ(String(kAvaliableClass), first.getClassName());
     EXPECT_TRUE(first.getProperty("InstanceID").isKey());
-    std::vector<std::string> names;
-    CIMPropertyArray properties = first.getProperties();
-    for (size_t i = 0; i < properties.size(); ++i)
-    {
-        names.push_back(properties[i].getName().c_str());
-    }
-    EXPECT_EQ((std::vector<std::string>{"InstanceID", "Name", "ShortDescription", "VersionString",
-                                        "Size", "RebootRequired", "Status"}),
-              names);
-    EXPECT_EQ("About pkg", Text(first, "ShortDescription"));
-    EXPECT_EQ("2.1", Text(first, "VersionString"));
-    EXPECT_EQ("2 MB", Text(first, "Size"));
+    EXPECT_EQ((std::vector<std::string>{"InstanceID=0", "Name=pkg", "ShortDescription=About pkg",
+                                        "VersionString=2.1", "Size=2 MB", "RebootRequired=true",
+                                        "Status=2"}),
+              Properties(first));
     EXPECT_EQ(CIMDataType::UINT8, first.getProperty("Status").getValue().getType());
 
     const char* const reboot[] = {"true", "false", "false", "false", "true", "true"};
@@ -222,34 +211,17 @@ TEST_F(AvaliableTest, LongListingsKeepUniqueInstanceIDs)
     EXPECT_EQ("p65536", Text(Get(provider, KeyedPath(kAvaliableClass, "65536")), "Name"));
 }
 
-// Every field names its listing and line, so a reader can tell a whole record from one pieced
-// together from different listings or lines.
-std::string Tagged(char tag, size_t count)
-{
-    return Lines(count,
-                 [tag](size_t i)
-                 {
-                     std::string mark = tag + std::to_string(i);
-                     return Line({"name" + mark, "ver" + mark, "desc" + mark, "size" + mark,
-                                  "noreboot", "Available"});
-                 });
-}
-
 TEST_F(AvaliableTest, ListingRunsWhileTheListIsLockedAndFillsItAfterwards)
 {
     runner->script(kCacheListing, ScriptedRunner::Exit(0, CacheRow("a", "1") + CacheRow("b", "2")));
-    std::vector<CIMObjectPath> paths;
-    std::thread enumerator;
-    {
-        // Another request busy with the list must not keep this one from starting the tool.
-        AvaliableListLock lock;
-        enumerator = std::thread([&] { paths = EnumNames(provider, kAvaliableClass); });
-        EXPECT_TRUE(runner->waitForCall(kCacheListing, std::chrono::seconds(5)));
-        // Still the placeholder: nothing is emptied before the lock is had.
-        ASSERT_EQ(1u, gAvaliableList.size());
-        EXPECT_EQ(kAvaliablePlaceholderName, std::string(gAvaliableList[0].getName().c_str()));
-    }
-    enumerator.join();
+    std::vector<CIMObjectPath> paths = EnumNamesBesideLock<AvaliableListLock>(
+        provider, kAvaliableClass, kCacheListing,
+        []
+        {
+            // Still the placeholder: nothing is emptied before the lock is had.
+            ASSERT_EQ(1u, gAvaliableList.size());
+            EXPECT_EQ(kAvaliablePlaceholderName, std::string(gAvaliableList[0].getName().c_str()));
+        });
     ASSERT_EQ(2u, paths.size());
     EXPECT_EQ("b", Text(Get(provider, paths[1]), "Name"));
 
@@ -262,59 +234,19 @@ TEST_F(AvaliableTest, ListingRunsWhileTheListIsLockedAndFillsItAfterwards)
 
 TEST_F(AvaliableTest, RefreshesBesideLookupsNeverShowAPartRecord)
 {
-    const size_t kShortLines = 20, kLongLines = 60;
-    const int kRefreshes = 60;
-    const std::string shortListing = Tagged('S', kShortLines),
-                      longListing = Tagged('L', kLongLines);
-    // Listed before the readers start, so they never meet the placeholder.
-    List(longListing);
-
-    std::atomic<bool> refreshing(true);
-    std::atomic<int> faults(0), found(0);
-    std::thread refresher(
-        [&]
-        {
-            for (int round = 0; round < kRefreshes; ++round)
-            {
-                runner->script(kCacheListing,
-                               ScriptedRunner::Exit(0, round % 2 ? shortListing : longListing));
-                std::vector<CIMObjectPath> paths;
-                if (StatusOf([&] { paths = EnumNames(provider, kAvaliableClass); }) != -1 ||
-                    (paths.size() != kShortLines && paths.size() != kLongLines))
-                {
-                    ++faults;
-                }
-            }
-            refreshing = false;
-        });
-    // Lookups through getInstance and through a method both see whole records or none.
-    for (size_t round = 0; refreshing; ++round)
-    {
-        std::string id = std::to_string((round * 7) % kLongLines);
-        CIMInstance instance;
-        int status = StatusOf(
-            [&]
-            {
-                instance = Get(provider, KeyedPath(kAvaliableClass, id));
-                Invoke(id, "Warnings");
-            });
-        if (status == CIMException::NOT_FOUND)
-        {
-            continue; // a short listing was in place
-        }
-        std::string mark = status == -1 ? Text(instance, "Name").substr(4) : "?";
-        if (status != -1 || mark.substr(1) != id ||
-            Text(instance, "VersionString") != "ver" + mark ||
-            Text(instance, "ShortDescription") != "desc" + mark ||
-            Text(instance, "Size") != "size" + mark)
-        {
-            ++faults;
-        }
-        ++found;
-    }
-    refresher.join();
-    EXPECT_EQ(0, faults.load());
-    EXPECT_GT(found.load(), 0);
+    const std::vector<std::string> rest = {"noreboot", "Available"};
+    // Lookups through getInstance and through a method both see whole records or none. The
+    // long listing is in place before they start, so they never meet the placeholder.
+    EXPECT_EQ(0, RaceRefreshesAndLookups(provider, kAvaliableClass, kCacheListing,
+                                         Tagged('S', kRaceShortLines, "size", rest),
+                                         Tagged('L', kRaceLongLines, "size", rest), 1, 1,
+                                         [&](const std::string& id)
+                                         {
+                                             CIMInstance found =
+                                                 Get(provider, KeyedPath(kAvaliableClass, id));
+                                             Invoke(id, "Warnings");
+                                             return IsWholeTaggedRecord(found, id, "Size", "size");
+                                         }));
 }
 
 } // namespace

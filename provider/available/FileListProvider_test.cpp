@@ -1,9 +1,7 @@
 // The update-to-file association against the scripted runner: both directions with result
-// classes and roles, references, enumeration over the last listing of available updates, and
-// the three available-update classes answering through the master provider.
+// classes and roles, references, and enumeration over the last listing of available updates.
 #include "available/AvaliableTestSupport.h"
 #include "available/FileListProvider.h"
-#include "master/MasterProvider.h"
 
 #include <algorithm>
 
@@ -36,7 +34,12 @@ protected:
         CIMObjectPathArrayBuilder builder(paths);
         fileList.associatorNames(env, builder, kOtherNamespace, path, kFileList, resultClass, role,
                                  resultRole);
-        return Texts(paths);
+        std::vector<std::string> texts;
+        for (size_t i = 0; i < paths.size(); ++i)
+        {
+            texts.push_back(paths[i].toString().c_str());
+        }
+        return texts;
     }
     std::vector<CIMInstance> References(const CIMObjectPath& path, const char* role)
     {
@@ -45,15 +48,6 @@ protected:
         fileList.references(env, builder, kOtherNamespace, path, kFileList, role,
                             E_EXCLUDE_QUALIFIERS, E_EXCLUDE_CLASS_ORIGIN, nullptr);
         return std::vector<CIMInstance>(instances.begin(), instances.end());
-    }
-    static std::vector<std::string> Texts(const CIMObjectPathArray& paths)
-    {
-        std::vector<std::string> texts;
-        for (size_t i = 0; i < paths.size(); ++i)
-        {
-            texts.push_back(paths[i].toString().c_str());
-        }
-        return texts;
     }
 
     FileListMapProvider& fileList = gFileList;
@@ -193,37 +187,6 @@ TEST_F(FileListTest, EnumerationFollowsTheLastListingOfUpdates)
                                              CIMClass(kFileList));
                   }));
     EXPECT_EQ(3u, delivered.size());
-}
-
-TEST_F(FileListTest, TheThreeClassesAnswerThroughTheMasterProvider)
-{
-    SoftwareUpdateProvider master;
-    master.initialize(env);
-    EXPECT_EQ("Dummy", Text(Get(master, KeyedPath(kAvaliableClass, "1")), "Name"));
-
-    runner->script(kCacheListing, ScriptedRunner::Exit(0, CacheRow("pkg", "2.1")));
-    runner->script("/vk/bin/softinv --files  2>&1", ScriptedRunner::Exit(0, "x.bin\n"));
-    runner->script("/vk/bin/softinv --files pkg-2.1 2>&1", ScriptedRunner::Exit(0, "p.bin\n"));
-    EXPECT_EQ(1u, EnumNames(master, kAvaliableClass).size());
-    EXPECT_EQ("x.bin", KeyText(EnumNames(master, kFileName).at(0), "FileName"));
-    EXPECT_EQ(1u, Enum(master, kFileList).size());
-
-    CIMParamValueArray in, out;
-    runner->script("/vk/bin/softinv --status  2>&1", ScriptedRunner::Exit(0, "0\nIdle\n"));
-    EXPECT_EQ(0, master
-                     .invokeMethod(env, kTestNamespace, KeyedPath(kAvaliableClass, "0"),
-                                   "GetProgress", in, out)
-                     .toInt8());
-
-    CIMObjectPathArray paths;
-    CIMObjectPathArrayBuilder builder(paths);
-    master.associatorNames(env, builder, kTestNamespace, KeyedPath(kAvaliableClass, "0"), kFileList,
-                           kFileName, "", "");
-    master.referenceNames(env, builder, kTestNamespace, KeyedPath(kAvaliableClass, "0"), kFileList,
-                          "");
-    ASSERT_EQ(2u, paths.size());
-    EXPECT_EQ("p.bin", KeyText(paths[0], "FileName"));
-    EXPECT_EQ(String(kFileList), paths[1].getClassName());
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The file-name listing and class against the scripted runner: splitting the listing, the
 // default names, failures, lookups by name, and the refused operations.
 #include "available/FileNameProvider.h"
-#include "installed/InstalledTestSupport.h"
+#include "testsupport/ProviderTestSupport.h"
 
 #include "OW_CIMParamValue.hpp"
 
@@ -13,7 +13,7 @@ namespace
 const char kClass[] = "ZVQ_AvailableSoftwareFileName";
 const std::string kAllFiles = "/vk/bin/softinv --files  2>&1";
 
-class FileNameTest : public InstalledProviderTest
+class FileNameTest : public SubProviderTest
 {
 protected:
     std::vector<std::string> Listed(const std::string& patchName, const std::string& output)

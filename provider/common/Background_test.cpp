@@ -115,17 +115,13 @@ TEST_F(BackgroundTest, RefusedInProgressMarkStartsNothing)
 TEST_F(BackgroundTest, RefusedTaskAfterTheInProgressMark)
 {
     SetTaskCreator(&RefuseTask);
-    std::string text = FailureOf(kCommand);
-
-    EXPECT_EQ(text, FailedText("Unable to start Background Thread\n#SWU_Error_ExecutionFailed,"
-                               "Unable to start Background Thread#"));
+    const std::string refused = "Unable to start Background Thread";
+    const std::string message = refused + "\n#SWU_Error_ExecutionFailed," + refused + "#";
+    EXPECT_EQ(FailureOf(kCommand), FailedText(message));
     EXPECT_EQ(runner->commandLines(), std::vector<std::string>{kSetInProgress});
-    EXPECT_EQ(logger->textsAt(E_ERROR_LEVEL),
-              std::vector<std::string>{"Unable to start Background Thread"});
-    std::vector<std::string> info = logger->textsAt(E_INFO_LEVEL);
-    ASSERT_EQ(info.size(), 2u);
-    EXPECT_EQ(info[0], "Unable to start Background Thread");
-    EXPECT_EQ(info[1].rfind("Exception: Unable to start Background Thread\n", 0), 0u);
+    EXPECT_EQ(logger->textsAt(E_ERROR_LEVEL), std::vector<std::string>{refused});
+    EXPECT_EQ(logger->textsAt(E_INFO_LEVEL),
+              (std::vector<std::string>{refused, "Exception: " + message}));
     // The refused task's copy of the command was released (the leak checker holds us to it).
     EXPECT_EQ(gTaskRequest.calls, 1);
 }

@@ -12,9 +12,7 @@ using namespace OpenWBEM;
 namespace
 {
 
-class CommonTest : public ProviderTest
-{
-};
+using CommonTest = ProviderTest;
 
 // The shape the lookups expect of a record: its InstanceID through getInstanceID().
 class Record

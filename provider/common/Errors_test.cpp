@@ -10,9 +10,7 @@ using namespace OpenWBEM;
 namespace
 {
 
-class ErrorsTest : public ProviderTest
-{
-};
+using ErrorsTest = ProviderTest;
 
 // Runs `action`, which must throw CIMException, and returns the exception.
 template <class Action> CIMException CatchCim(Action action)

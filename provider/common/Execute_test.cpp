@@ -11,9 +11,7 @@ using namespace OpenWBEM;
 namespace
 {
 
-class ExecuteTest : public ProviderTest
-{
-};
+using ExecuteTest = ProviderTest;
 
 std::vector<std::string> Texts(const Array<String>& lines)
 {
@@ -48,19 +46,6 @@ TEST_F(ExecuteTest, LineFormCapturesStandardErrorAndSplitsLikeFgets)
     EXPECT_TRUE(runner->calls()[0].capturing);
 }
 
-TEST_F(ExecuteTest, LineFormEmptyOutputAndUnopenablePipe)
-{
-    Array<String> lines;
-    lines.push_back(String("stale"));
-    EXPECT_EQ(Execute(String("quiet"), lines), 0);
-    EXPECT_TRUE(lines.empty()) << "a run replaces what the list held";
-
-    lines.push_back(String("kept"));
-    runner->script("broken 2>&1", ScriptedRunner::NoPipe());
-    EXPECT_EQ(Execute(String("broken"), lines), -1);
-    EXPECT_EQ(Texts(lines), std::vector<std::string>{"kept"});
-}
-
 TEST_F(ExecuteTest, WholeOutputForm)
 {
     runner->script("/vk/bin/softinv --status  2>&1", ScriptedRunner::Exit(0, "50\nFetching\n"));
@@ -72,12 +57,23 @@ TEST_F(ExecuteTest, WholeOutputForm)
     runner->script("fails 2>&1", ScriptedRunner::Exit(23, std::string(3000, 'e')));
     EXPECT_EQ(Execute(String("fails"), output), 23);
     EXPECT_EQ(output.length(), 3000u) << "the whole output is one text, not cut into pieces";
+}
 
+TEST_F(ExecuteTest, EmptyOutputReplacesAndUnopenablePipeKeeps)
+{
+    Array<String> lines;
+    lines.push_back(String("stale"));
+    String output("stale");
+    EXPECT_EQ(Execute(String("quiet"), lines), 0);
+    EXPECT_TRUE(lines.empty()) << "a run replaces what the list held";
     EXPECT_EQ(Execute(String("quiet"), output), 0);
     EXPECT_TRUE(output.empty());
 
+    lines.push_back(String("kept"));
     output = String("kept");
     runner->script("broken 2>&1", ScriptedRunner::NoPipe());
+    EXPECT_EQ(Execute(String("broken"), lines), -1);
+    EXPECT_EQ(Texts(lines), std::vector<std::string>{"kept"});
     EXPECT_EQ(Execute(String("broken"), output), -1);
     EXPECT_EQ(std::string(output.c_str()), "kept");
 }

@@ -2,7 +2,7 @@
 // context to chosen components, the listing's failures, the refusals of modifyInstance, the
 // quoting of names, wide line numbers, and concurrent checks, listings and choices.
 #include "installed/ComponentProvider.h"
-#include "installed/InstalledTestSupport.h"
+#include "testsupport/ProviderTestSupport.h"
 #include "common/Common.h"
 
 #include "OW_CIMParamValue.hpp"
@@ -19,12 +19,12 @@ namespace
 const char kClass[] = "ZVQ_SoftwareUpdateComponent";
 const std::string kPkgListing = "/vk/bin/softinv --components pkg 2.1 2>&1";
 
-class ComponentTest : public InstalledProviderTest
+class ComponentTest : public SubProviderTest
 {
 protected:
     void SetUp() override
     {
-        InstalledProviderTest::SetUp();
+        SubProviderTest::SetUp();
         SetOptionalComponentContext("", "");
         // Every listing prints its exit code; tests that check the line read it themselves.
         testing::internal::CaptureStdout();
@@ -33,7 +33,7 @@ protected:
     {
         testing::internal::GetCapturedStdout();
         SetOptionalComponentContext("", "");
-        InstalledProviderTest::TearDown();
+        SubProviderTest::TearDown();
     }
     void List(const std::string& listing, const std::string& output)
     {
@@ -96,13 +96,12 @@ TEST_F(ComponentTest, FromNoContextToChosenComponents)
     EXPECT_EQ("Exit code: 0\n", Printed());
     ASSERT_EQ(3u, listed.size());
     EXPECT_TRUE(listed[0].getProperty("InstanceID").isKey());
+    // Nobody chose anything yet, so nothing is to be installed.
+    EXPECT_EQ((std::vector<std::string>{"InstanceID=1", "Name=beta",
+                                        "VersionString=", "ShortDescription=", "Install=false"}),
+              Properties(listed[1]));
     EXPECT_EQ("gamma", Text(listed[2], "Name"));
     EXPECT_EQ("2", Text(listed[2], "InstanceID"));
-    EXPECT_EQ("beta", Text(listed[1], "Name"));
-    EXPECT_EQ("", Text(listed[1], "VersionString"));
-    EXPECT_EQ("", Text(listed[1], "ShortDescription"));
-    // Nobody chose anything yet, so nothing is to be installed.
-    EXPECT_EQ("false", Text(listed[0], "Install"));
     EXPECT_EQ("", Chosen());
 
     // The choice is kept in the list only, and the apply text follows list order.
@@ -156,13 +155,11 @@ TEST_F(ComponentTest, ListingFailuresAndRefusedChoices)
     EXPECT_EQ(CIMException::INVALID_PARAMETER, Modify(secondID, nullInstall));
     EXPECT_EQ("alpha", Chosen());
 
+    const CIMObjectPath first = KeyedPath(kClass, "0");
     CIMParamValueArray in, out;
-    EXPECT_EQ(CIMException::METHOD_NOT_FOUND, StatusOf(
-                                                  [&] {
-                                                      provider.invokeMethod(env, kTestNamespace,
-                                                                            KeyedPath(kClass, "0"),
-                                                                            "Install", in, out);
-                                                  }));
+    EXPECT_EQ(
+        CIMException::METHOD_NOT_FOUND,
+        StatusOf([&] { provider.invokeMethod(env, kTestNamespace, first, "Install", in, out); }));
     EXPECT_EQ(
         CIMException::NOT_SUPPORTED,
         StatusOf([&] { provider.deleteInstance(env, kTestNamespace, KeyedPath(kClass, "0")); }));

@@ -2,7 +2,7 @@
 // listing, the description on request, the background roll-back, wide line numbers, and
 // concurrent refreshes beside lookups.
 #include "installed/HistoryProvider.h"
-#include "installed/InstalledTestSupport.h"
+#include "testsupport/ProviderTestSupport.h"
 #include "common/Common.h"
 
 #include "OW_Bool.hpp"
@@ -10,9 +10,7 @@
 #include "OW_CIMParamValue.hpp"
 #include "OW_DateTime.hpp"
 
-#include <atomic>
 #include <chrono>
-#include <thread>
 
 using namespace OpenWBEM;
 
@@ -29,12 +27,12 @@ std::string Row(const std::string& name, const std::string& version,
     return Line({name, version, "Fixes " + name, "Security", kDate, removable});
 }
 
-class HistoryTest : public InstalledProviderTest
+class HistoryTest : public SubProviderTest
 {
 protected:
     void SetUp() override
     {
-        InstalledProviderTest::SetUp();
+        SubProviderTest::SetUp();
         HistoryListLock lock;
         gHistoryList.clear();
     }
@@ -67,14 +65,13 @@ TEST_F(HistoryTest, ListingBecomesInstancesAndPaths)
     const CIMInstance& first = instances[0];
     EXPECT_EQ(String(kClass), first.getClassName());
     EXPECT_TRUE(first.getProperty("InstanceID").isKey());
-    EXPECT_EQ("0", Text(first, "InstanceID"));
-    EXPECT_EQ("pkg", Text(first, "Name"));
-    EXPECT_EQ("2.1", Text(first, "VersionString"));
-    EXPECT_EQ("Fixes pkg", Text(first, "ShortDescription"));
-    EXPECT_EQ("Security", Text(first, "Category"));
-    EXPECT_EQ(CIMDateTime(DateTime(String(kDate))).toString().c_str(), Text(first, "Date"));
-    EXPECT_EQ("true", Text(first, "Removeable"));
-    EXPECT_EQ("<absent>", Text(first, "UpdateDescription"));
+    // No UpdateDescription unless the client names it.
+    EXPECT_EQ((std::vector<std::string>{"InstanceID=0", "Name=pkg", "VersionString=2.1",
+                                        "ShortDescription=Fixes pkg", "Category=Security",
+                                        std::string("Date=") +
+                                            CIMDateTime(DateTime(String(kDate))).toString().c_str(),
+                                        "Removeable=true"}),
+              Properties(first));
     // Only the exact word marks a removable update.
     for (size_t i = 1; i < instances.size(); ++i)
     {
@@ -192,100 +189,27 @@ TEST_F(HistoryTest, LongListingsKeepUniqueInstanceIDs)
     EXPECT_EQ("p65536", Text(Get(provider, KeyedPath(kClass, "65536")), "Name"));
 }
 
-// Every field names its listing and line, so a reader can tell a whole record from one pieced
-// together from different listings or lines.
-std::string Tagged(char tag, size_t count)
-{
-    return Lines(
-        count,
-        [tag](size_t i)
-        {
-            std::string mark = tag + std::to_string(i);
-            return Line({"name" + mark, "ver" + mark, "desc" + mark, "cat" + mark, kDate, "Fixed"});
-        });
-}
-
 TEST_F(HistoryTest, ConcurrentRefreshesNeverShowAPartRecord)
 {
-    const size_t kShortLines = 20, kLongLines = 60;
-    const int kRefreshes = 60;
-    const int kReaderThreads = 2;
-    const std::string shortListing = Tagged('S', kShortLines),
-                      longListing = Tagged('L', kLongLines);
-
-    runner->script(kListing, ScriptedRunner::Exit(0, longListing));
-    // Two threads refresh a fixed number of times; the readers keep at it until they are done.
-    std::atomic<int> refreshersLeft(2), faults(0), found(0);
-    auto refresher = [&](bool scripts)
-    {
-        for (int round = 0; round < kRefreshes; ++round)
-        {
-            if (scripts)
-            {
-                runner->script(kListing,
-                               ScriptedRunner::Exit(0, round % 2 ? shortListing : longListing));
-            }
-            // Whatever listing it ran, an enumeration hands out exactly that listing.
-            std::vector<CIMObjectPath> paths;
-            if (StatusOf([&] { paths = EnumNames(provider, kClass); }) != -1 ||
-                (paths.size() != kShortLines && paths.size() != kLongLines))
-            {
-                ++faults;
-            }
-        }
-        --refreshersLeft;
-    };
-    std::vector<std::thread> threads;
-    threads.emplace_back(refresher, true);
-    threads.emplace_back(refresher, false);
-    for (int reader = 0; reader < kReaderThreads; ++reader)
-    {
-        threads.emplace_back(
-            [&, reader]
-            {
-                for (size_t round = 0; refreshersLeft > 0; ++round)
-                {
-                    std::string id = std::to_string((round * 7 + reader) % kLongLines);
-                    CIMInstance instance;
-                    int status = StatusOf([&] { instance = Get(provider, KeyedPath(kClass, id)); });
-                    if (status == CIMException::NOT_FOUND)
-                    {
-                        continue; // a short listing was in place
-                    }
-                    std::string mark = status == -1 ? Text(instance, "Name").substr(4) : "?";
-                    if (status != -1 || Text(instance, "InstanceID") != id ||
-                        mark.substr(1) != id || Text(instance, "VersionString") != "ver" + mark ||
-                        Text(instance, "ShortDescription") != "desc" + mark ||
-                        Text(instance, "Category") != "cat" + mark)
-                    {
-                        ++faults;
-                    }
-                    ++found;
-                }
-            });
-    }
-    for (std::thread& thread : threads)
-    {
-        thread.join();
-    }
-    EXPECT_EQ(0, faults.load());
-    EXPECT_GT(found.load(), 0);
+    const std::vector<std::string> rest = {kDate, "Fixed"};
+    // Two refreshers race each other as well as the lookups.
+    EXPECT_EQ(0, RaceRefreshesAndLookups(
+                     provider, kClass, kListing, Tagged('S', kRaceShortLines, "cat", rest),
+                     Tagged('L', kRaceLongLines, "cat", rest), 2, 2,
+                     [&](const std::string& id)
+                     {
+                         CIMInstance found = Get(provider, KeyedPath(kClass, id));
+                         return Text(found, "InstanceID") == id &&
+                                IsWholeTaggedRecord(found, id, "Category", "cat");
+                     }));
 }
 
 TEST_F(HistoryTest, ListingRunsWhileTheListIsLockedAndFillsItAfterwards)
 {
     runner->script(kListing, ScriptedRunner::Exit(0, Row("a", "1") + Row("b", "2")));
-    std::vector<CIMObjectPath> paths;
-    std::thread enumerator;
-    {
-        // Another request busy with the list must not keep this one from starting the tool.
-        HistoryListLock lock;
-        enumerator = std::thread([&] { paths = EnumNames(provider, kClass); });
-        EXPECT_TRUE(runner->waitForCall(kListing, std::chrono::seconds(5)));
-        EXPECT_TRUE(gHistoryList.empty());
-    }
-    enumerator.join();
-    ASSERT_EQ(2u, paths.size());
+    EXPECT_EQ(2u, EnumNamesBesideLock<HistoryListLock>(provider, kClass, kListing,
+                                                       [] { EXPECT_TRUE(gHistoryList.empty()); })
+                      .size());
     EXPECT_EQ(2u, gHistoryList.size());
 
     // A failing run still leaves the list empty, whoever held the lock meanwhile.

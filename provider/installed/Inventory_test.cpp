@@ -1,20 +1,12 @@
 // The two inventory classes against the scripted runner: parsing and the classification words,
 // the listing's failures, lookups in the last listing, the cartridge class and its configured
-// name, the refusals, wide line numbers; and the road of all four installed-software classes
-// through the master provider.
-#include "installed/ComponentProvider.h"
+// name, the refusals, wide line numbers, and the listing beside a held lock.
 #include "installed/InventoryProvider.h"
-#include "installed/InstalledTestSupport.h"
-#include "master/MasterProvider.h"
-#include "common/Common.h"
+#include "testsupport/ProviderTestSupport.h"
 
-#include "OW_Bool.hpp"
 #include "OW_CIMDateTime.hpp"
 #include "OW_CIMParamValue.hpp"
 #include "OW_DateTime.hpp"
-
-#include <chrono>
-#include <thread>
 
 using namespace OpenWBEM;
 
@@ -32,12 +24,12 @@ std::string Package(const std::string& name, const std::string& version,
     return Line({name, version, classification, kDate});
 }
 
-class InventoryTest : public InstalledProviderTest
+class InventoryTest : public SubProviderTest
 {
 protected:
     void SetUp() override
     {
-        InstalledProviderTest::SetUp();
+        SubProviderTest::SetUp();
         Initialize({});
         InventoryListLock lock;
         gInventoryList.clear();
@@ -82,32 +74,23 @@ TEST_F(InventoryTest, ListingBecomesSoftwareIdentities)
     const CIMInstance& kernel = instances[0];
     EXPECT_EQ(String(kIdentity), kernel.getClassName());
     EXPECT_FALSE(kernel.getProperty("InstanceID").isKey());
-    EXPECT_EQ("0", Text(kernel, "InstanceID"));
-    EXPECT_EQ("kernel", Text(kernel, "Name"));
-    EXPECT_EQ("1.0", Text(kernel, "PackageVersion"));
-    EXPECT_EQ("1.0", Text(kernel, "RevisionNumber"));
+    EXPECT_EQ(
+        (std::vector<std::string>{"InstanceID=0", "Name=kernel", "PackageVersion=1.0",
+                                  "RevisionNumber=1.0", "Classifications=8",
+                                  std::string("InstalledDate=") +
+                                      CIMDateTime(DateTime(String(kDate))).toString().c_str()}),
+        Properties(kernel));
     EXPECT_EQ(CIMDataType::UINT16, kernel.getProperty("Classifications").getValue().getType());
-    EXPECT_EQ("8", Text(kernel, "Classifications"));
-    EXPECT_EQ(CIMDateTime(DateTime(String(kDate))).toString().c_str(),
-              Text(kernel, "InstalledDate"));
     // Words match whole and in their exact letter case only.
     EXPECT_EQ("0", Text(instances[1], "Classifications"));
     EXPECT_EQ("0", Text(instances[2], "Classifications"));
     EXPECT_EQ("9", Text(instances[3], "Classifications"));
-    const char* const words[] = {"Other",
-                                 "Driver",
-                                 "Configuration Software",
-                                 "Application Software",
-                                 "Instrumentation",
-                                 "Firmware/BIOS",
-                                 "Diagnostic Software",
-                                 "Operating System",
-                                 "Middleware",
-                                 "Firmware",
-                                 "BIOS/FCode"};
-    for (UInt16 number = 1; number <= 11; ++number)
+    UInt16 number = 0;
+    for (const char* word : {"Other", "Driver", "Configuration Software", "Application Software",
+                             "Instrumentation", "Firmware/BIOS", "Diagnostic Software",
+                             "Operating System", "Middleware", "Firmware", "BIOS/FCode"})
     {
-        EXPECT_EQ(number, ClassificationFromWord(words[number - 1])) << words[number - 1];
+        EXPECT_EQ(++number, ClassificationFromWord(word)) << word;
     }
     EXPECT_EQ("/root/cimv2:ZVQ_SoftwareIdentity.InstanceID=\"3\"",
               std::string(EnumNames(provider, kIdentity).back().toString().c_str()));
@@ -137,15 +120,13 @@ TEST_F(InventoryTest, FailuresAndLookupsInTheLastListing)
     EXPECT_EQ(CIMException::NOT_FOUND, GetStatus(kIdentity, "0"));
 
     CIMInstance instance(kIdentity);
+    const CIMObjectPath cartridge = KeyedPath(kCartridge, "0");
     CIMParamValueArray in, out;
     EXPECT_EQ(CIMException::NOT_SUPPORTED,
               StatusOf([&] { provider.createInstance(env, kTestNamespace, instance); }));
-    EXPECT_EQ(CIMException::NOT_SUPPORTED, StatusOf(
-                                               [&] {
-                                                   provider.invokeMethod(env, kTestNamespace,
-                                                                         KeyedPath(kCartridge, "0"),
-                                                                         "Any", in, out);
-                                               }));
+    EXPECT_EQ(
+        CIMException::NOT_SUPPORTED,
+        StatusOf([&] { provider.invokeMethod(env, kTestNamespace, cartridge, "Any", in, out); }));
 }
 
 TEST_F(InventoryTest, CartridgeVersionIsThePackageWithTheConfiguredName)
@@ -184,18 +165,10 @@ TEST_F(InventoryTest, LongListingsKeepUniqueInstanceIDs)
 TEST_F(InventoryTest, ListingRunsWhileTheListIsLockedAndFillsItAfterwards)
 {
     runner->script(kListing, ScriptedRunner::Exit(0, Package("a", "1") + Package("b", "2")));
-    std::vector<CIMInstance> listed;
-    std::thread enumerator;
-    {
-        // Another request busy with the list must not keep this one from starting the tool.
-        InventoryListLock lock;
-        enumerator = std::thread([&] { listed = Enum(provider, kIdentity); });
-        EXPECT_TRUE(runner->waitForCall(kListing, std::chrono::seconds(5)));
-        EXPECT_TRUE(gInventoryList.empty());
-    }
-    enumerator.join();
-    ASSERT_EQ(2u, listed.size());
-    EXPECT_EQ("b", Text(listed[1], "Name"));
+    std::vector<CIMObjectPath> paths = EnumNamesBesideLock<InventoryListLock>(
+        provider, kIdentity, kListing, [] { EXPECT_TRUE(gInventoryList.empty()); });
+    ASSERT_EQ(2u, paths.size());
+    EXPECT_EQ("b", Text(Get(provider, paths[1]), "Name"));
     EXPECT_EQ(2u, (InstanceIDsOf<InventoryListLock>(gInventoryList).size()));
 
     // The refresh without an enumeration behaves alike, failures included.
@@ -209,35 +182,6 @@ TEST_F(InventoryTest, ListingRunsWhileTheListIsLockedAndFillsItAfterwards)
     runner->script("/vk/bin/softinv --errors 12 2>&1", ScriptedRunner::Exit(0, "Update failed\n"));
     EXPECT_EQ(CIMException::FAILED, StatusOf([&] { provider.UpdateList(); }));
     EXPECT_TRUE((InstanceIDsOf<InventoryListLock>(gInventoryList).empty()));
-}
-
-TEST_F(InventoryTest, AllFourClassesAnswerThroughTheMasterProvider)
-{
-    SoftwareUpdateProvider master;
-    master.initialize(ProviderEnvironmentIFCRef(
-        new TestEnvironment(LoggerRef(logger), {{"vk.em_filename", "em"}})));
-    runner->script(kListing,
-                   ScriptedRunner::Exit(0, Package("kernel", "1.0") + Package("em", "4")));
-    runner->script("/vk/bin/softinv --hist 2>&1",
-                   ScriptedRunner::Exit(0, Line({"pkg", "2", "d", "c", kDate, "Removable"})));
-    runner->script("/vk/bin/softinv --components pkg 2 2>&1", ScriptedRunner::Exit(0, "alpha\n"));
-    SetOptionalComponentContext("pkg", "2");
-    testing::internal::CaptureStdout();
-    for (const char* className :
-         {"ZVQ_HistorySoftwareUpdate", "ZVQ_SoftwareUpdateComponent", kIdentity, kCartridge})
-    {
-        std::vector<CIMObjectPath> paths = EnumNames(master, className);
-        ASSERT_EQ(className == kIdentity ? 2u : 1u, paths.size()) << className;
-        EXPECT_EQ(String(className), Get(master, paths.back()).getClassName());
-    }
-    testing::internal::GetCapturedStdout();
-    SetOptionalComponentContext("", "");
-    CIMParamValueArray in, out;
-    EXPECT_TRUE(master
-                    .invokeMethod(env, kTestNamespace, KeyedPath("ZVQ_HistorySoftwareUpdate", "0"),
-                                  "Remove", in, out)
-                    .toBool());
-    EXPECT_TRUE(runner->waitForCall("/vk/bin/softinv --rback pkg 2", std::chrono::seconds(5)));
 }
 
 } // namespace

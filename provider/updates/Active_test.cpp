@@ -1,12 +1,7 @@
 // The apply listing parser, the lookup and the commands of an active update, against the
 // scripted runner.
 #include "updates/Active.h"
-#include "testsupport/ScriptedRunner.h"
-
-#include "OW_CIMException.hpp"
-
-#include <string>
-#include <vector>
+#include "testsupport/ProviderTestSupport.h"
 
 using namespace OpenWBEM;
 
@@ -15,19 +10,6 @@ namespace
 
 const std::string kListing = "/vk/bin/softinv --apply  2>&1";
 const std::string kSource = "/vk/bin/softinv --apply ";
-
-std::string FailureOf(ActiveUpdate_ObjectList& list)
-{
-    try
-    {
-        list.getObjectList();
-    }
-    catch (const CIMException& e)
-    {
-        return e.getMessage();
-    }
-    return "no failure";
-}
 
 using ActiveListTest = ProviderTest;
 
@@ -49,25 +31,23 @@ TEST_F(ActiveListTest, TakesEightFieldsByPosition)
     EXPECT_TRUE(list.getRebootRequired());
     EXPECT_STREQ("10 MB", list.getSize().c_str());
     EXPECT_STREQ("Applying", list.getStatus().c_str());
-
-    ActiveUpdate record(list);
-    CIMDateTime date;
-    EXPECT_TRUE(record.getApplyDate(date));
-    EXPECT_EQ(22, date.getHours());
     EXPECT_FALSE(list.hasObject());
 }
 
 TEST_F(ActiveListTest, FailuresNameTheApplyListing)
 {
     ActiveUpdate_ObjectList list;
+    std::string message;
     runner->script(kListing, ScriptedRunner::Exit(0, "A\t1\tS\tL\tD\treboot\t7\n"));
+    EXPECT_EQ(CIMException::FAILED, StatusOf([&] { list.getObjectList(); }, &message));
     EXPECT_EQ(FailedText("Failed to parse Status field from " + kSource +
                          "\n#SWU_Error_ParsingFailed,Status," + kSource + "#"),
-              FailureOf(list));
+              message);
 
     runner->script(kListing, ScriptedRunner::Exit(34));
     runner->script("/vk/bin/softinv --errors 34 2>&1", ScriptedRunner::Exit(0, "No zone\n"));
-    EXPECT_EQ(FailedText("No zone\n\n#SWU_Softinv_TimeZoneNotSet#"), FailureOf(list));
+    EXPECT_EQ(CIMException::FAILED, StatusOf([&] { list.getObjectList(); }, &message));
+    EXPECT_EQ(FailedText("No zone\n\n#SWU_Softinv_TimeZoneNotSet#"), message);
 }
 
 TEST_F(ActiveListTest, CancelAndDescriptionRunTheirExactCommands)
@@ -87,15 +67,9 @@ TEST_F(ActiveListTest, CancelAndDescriptionRunTheirExactCommands)
     EXPECT_STREQ("", record.Cancel().c_str());
 
     manager.getOneObject("$(reboot) 1 2", record);
-    try
-    {
-        record.Cancel();
-        ADD_FAILURE() << "a failed roll-back must throw";
-    }
-    catch (const CIMException& e)
-    {
-        EXPECT_EQ(FailedText("Busy\n\n#SWU_Softinv_PatchRemoveFailed#"), e.getMessage());
-    }
+    std::string message;
+    EXPECT_EQ(CIMException::FAILED, StatusOf([&] { record.Cancel(); }, &message));
+    EXPECT_EQ(FailedText("Busy\n\n#SWU_Softinv_PatchRemoveFailed#"), message);
 
     std::vector<std::string> expected = {
         kListing,

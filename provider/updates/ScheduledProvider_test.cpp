@@ -1,20 +1,11 @@
-// The scheduled-update provider's operations and methods, directly and through the master
-// provider, against the scripted runner.
+// The scheduled-update provider's operations and methods against the scripted runner.
 #include "updates/ScheduledProvider.h"
-#include "common/Diagnostics.h"
-#include "master/MasterProvider.h"
-#include "testsupport/ScriptedRunner.h"
+#include "testsupport/ProviderTestSupport.h"
 
 #include "OW_CIMDateTime.hpp"
-#include "OW_CIMException.hpp"
-#include "OW_CIMProperty.hpp"
-#include "OW_ResultHandlers.hpp"
 
 #include <cstdlib>
 #include <ctime>
-#include <functional>
-#include <string>
-#include <vector>
 
 using namespace OpenWBEM;
 using namespace OpenWBEM::WBEMFlags;
@@ -23,27 +14,11 @@ namespace
 {
 
 const std::string kListing = "/vk/bin/softinv --sched  2>&1";
-const char kNamespace[] = "root/cimv2";
 const char kJan5[] = "20040105030405.000000+000";
-
-int StatusOf(const std::function<void()>& call)
-{
-    try
-    {
-        call();
-    }
-    catch (const CIMException& e)
-    {
-        return e.getErrNo();
-    }
-    return -1;
-}
 
 CIMObjectPath PathOf(const char* instanceID)
 {
-    CIMObjectPath path(kScheduledUpdateClassName, kNamespace);
-    path.setKeyValue("InstanceID", CIMValue(String(instanceID)));
-    return path;
+    return KeyedPath(kScheduledUpdateClassName, instanceID);
 }
 
 // Named the other way round from their meaning for the tool: position decides, not the name.
@@ -55,16 +30,15 @@ CIMParamValueArray DateParams(const char* first, const char* second)
     return in;
 }
 
-class ScheduledProviderTest : public ProviderTest
+class ScheduledProviderTest : public SubProviderTest
 {
 protected:
     void SetUp() override
     {
-        ProviderTest::SetUp();
+        SubProviderTest::SetUp();
         // Schedule dates are sent to the tool in local time.
         setenv("TZ", "UTC", 1);
         tzset();
-        env = ProviderEnvironmentIFCRef(new TestEnvironment(gLogger));
         runner->script(kListing,
                        ScriptedRunner::Exit(0, "A\t1\tShort\t/opt/A\tMon Jan  5 03:04:05 2004\t"
                                                "Tue Feb 10 22:00:00 2004\treboot\t2048\t"
@@ -83,7 +57,7 @@ protected:
                     const CIMParamValueArray& in = CIMParamValueArray())
     {
         CIMParamValueArray out;
-        CIMValue result = provider.invokeMethod(env, kNamespace, path, method, in, out);
+        CIMValue result = provider.invokeMethod(env, kTestNamespace, path, method, in, out);
         EXPECT_EQ(0u, out.size());
         EXPECT_EQ(CIMDataType::STRING, result.getType());
         EXPECT_STREQ("", result.toString().c_str());
@@ -91,7 +65,6 @@ protected:
     }
 
     ScheduledUpdateProvider provider;
-    ProviderEnvironmentIFCRef env;
 };
 
 } // namespace
@@ -115,70 +88,48 @@ TEST_F(ScheduledProviderTest, EnumeratesNamesAndFullInstances)
     CIMInstanceArray instances;
     CIMInstanceArrayBuilder instanceHandler(instances);
     StringArray noProperties;
-    provider.enumInstances(env, kNamespace, "ZVQ_ScheduledSoftwareUpdate", instanceHandler,
+    provider.enumInstances(env, kTestNamespace, "ZVQ_ScheduledSoftwareUpdate", instanceHandler,
                            E_LOCAL_ONLY, E_SHALLOW, E_EXCLUDE_QUALIFIERS, E_EXCLUDE_CLASS_ORIGIN,
                            &noProperties, CIMClass(), CIMClass());
     // One listing and one description per instance.
     EXPECT_EQ(4u, runner->commandLines().size());
     ASSERT_EQ(2u, instances.size());
     // Request flags and the property list are not applied.
-    const char* const names[] = {
-        "InstanceID", "Name",         "ShortDescription", "UpdateDescription", "VersionString",
-        "Location",   "DownloadDate", "ApplyDate",        "RebootRequired",    "Status",
-        "Size"};
-    const char* const values[] = {"A 1",
-                                  "A",
-                                  "Short",
-                                  "About A\n",
-                                  "1",
-                                  "/opt/A",
-                                  "20040105030405.000000+000",
-                                  "20040210220000.000000+000",
-                                  "true",
-                                  "Pending",
-                                  "2048"};
-    CIMPropertyArray properties = instances[0].getProperties();
-    ASSERT_EQ(11u, properties.size());
-    for (size_t i = 0; i < properties.size(); ++i)
-    {
-        EXPECT_STREQ(names[i], properties[i].getName().c_str());
-        EXPECT_STREQ(values[i], properties[i].getValue().toString().c_str());
-    }
+    EXPECT_EQ((std::vector<std::string>{"InstanceID=A 1", "Name=A", "ShortDescription=Short",
+                                        "UpdateDescription=About A\n", "VersionString=1",
+                                        "Location=/opt/A", "DownloadDate=20040105030405.000000+000",
+                                        "ApplyDate=20040210220000.000000+000",
+                                        "RebootRequired=true", "Status=Pending", "Size=2048"}),
+              Properties(instances[0]));
     EXPECT_STREQ("ZVQ_ScheduledSoftwareUpdate", instances[0].getClassName().c_str());
-    EXPECT_TRUE(properties[0].isKey());
-    EXPECT_EQ(CIMDataType::BOOLEAN, properties[8].getValue().getType());
-    EXPECT_EQ(CIMDataType::DATETIME, properties[6].getValue().getType());
+    EXPECT_TRUE(instances[0].getProperty("InstanceID").isKey());
+    EXPECT_EQ(CIMDataType::BOOLEAN, instances[0].getPropertyValue("RebootRequired").getType());
+    EXPECT_EQ(CIMDataType::DATETIME, instances[0].getPropertyValue("DownloadDate").getType());
     // The description command failed for the second update: only that property is missing.
-    EXPECT_FALSE(instances[1].getProperty("UpdateDescription"));
+    EXPECT_EQ("<absent>", Text(instances[1], "UpdateDescription"));
     EXPECT_EQ(10u, instances[1].getProperties().size());
 }
 
 TEST_F(ScheduledProviderTest, FindsInstancesByTheirKey)
 {
-    auto get = [&](const CIMObjectPath& path)
-    {
-        return provider.getInstance(env, kNamespace, path, E_NOT_LOCAL_ONLY, E_EXCLUDE_QUALIFIERS,
-                                    E_EXCLUDE_CLASS_ORIGIN, nullptr, CIMClass());
-    };
-    CIMInstance found = get(PathOf("Base patch 2"));
-    EXPECT_STREQ("Base patch", found.getPropertyValue("Name").toString().c_str());
+    CIMInstance found = Get(provider, PathOf("Base patch 2"));
+    EXPECT_EQ("Base patch", Text(found, "Name"));
 
-    CIMObjectPath nameKeyOnly(kScheduledUpdateClassName, kNamespace);
-    nameKeyOnly.setKeyValue("Name", CIMValue(String("A")));
-    CIMObjectPath nullKey(kScheduledUpdateClassName, kNamespace);
+    CIMObjectPath nullKey(kScheduledUpdateClassName, kTestNamespace);
     nullKey.setKeys(CIMPropertyArray(1, CIMProperty("InstanceID")));
-    EXPECT_EQ(CIMException::INVALID_PARAMETER, StatusOf([&] { get(nameKeyOnly); }));
-    EXPECT_EQ(CIMException::INVALID_PARAMETER, StatusOf([&] { get(nullKey); }));
-    EXPECT_EQ(CIMException::NOT_FOUND, StatusOf([&] { get(PathOf("A  1")); }));
+    EXPECT_EQ(CIMException::INVALID_PARAMETER,
+              StatusOf([&] { Get(provider, KeyedPath(kScheduledUpdateClassName, "A", "Name")); }));
+    EXPECT_EQ(CIMException::INVALID_PARAMETER, StatusOf([&] { Get(provider, nullKey); }));
+    EXPECT_EQ(CIMException::NOT_FOUND, StatusOf([&] { Get(provider, PathOf("A  1")); }));
 
     EXPECT_EQ(CIMException::NOT_SUPPORTED,
-              StatusOf([&] { provider.createInstance(env, kNamespace, found); }));
+              StatusOf([&] { provider.createInstance(env, kTestNamespace, found); }));
     EXPECT_EQ(CIMException::NOT_SUPPORTED,
               StatusOf(
                   [&]
                   {
-                      provider.modifyInstance(env, kNamespace, found, found, E_EXCLUDE_QUALIFIERS,
-                                              nullptr, CIMClass());
+                      provider.modifyInstance(env, kTestNamespace, found, found,
+                                              E_EXCLUDE_QUALIFIERS, nullptr, CIMClass());
                   }));
 }
 
@@ -193,7 +144,7 @@ TEST_F(ScheduledProviderTest, MethodsLookTheUpdateUpFirstAndRunTheirCommand)
 
     // Remove ignores parameters; deleteInstance does the same.
     invoke(PathOf("Base patch 2"), "Remove", DateParams(kJan5, kJan5));
-    provider.deleteInstance(env, kNamespace, PathOf("A 1"));
+    provider.deleteInstance(env, kTestNamespace, PathOf("A 1"));
     invoke(PathOf("A 1"), "Modify", DateParams(kJan5, "20041231235900.000000+000"));
     std::vector<std::string> lines = runner->commandLines();
     EXPECT_EQ((std::vector<std::string>{kListing, "/vk/bin/softinv --msched 'Base patch' 2",
@@ -204,7 +155,7 @@ TEST_F(ScheduledProviderTest, MethodsLookTheUpdateUpFirstAndRunTheirCommand)
 
     runner->script("/vk/bin/softinv --msched A 1", ScriptedRunner::Exit(16));
     EXPECT_EQ(CIMException::FAILED,
-              StatusOf([&] { provider.deleteInstance(env, kNamespace, PathOf("A 1")); }));
+              StatusOf([&] { provider.deleteInstance(env, kTestNamespace, PathOf("A 1")); }));
 }
 
 TEST_F(ScheduledProviderTest, ModifyRefusesParametersItCannotUse)
@@ -225,18 +176,4 @@ TEST_F(ScheduledProviderTest, ModifyRefusesParametersItCannotUse)
     }
     // Only the lookups ran: nothing reached the schedule.
     EXPECT_EQ(std::vector<std::string>(5, kListing), runner->commandLines());
-}
-
-TEST_F(ScheduledProviderTest, MasterRoutesTheClassHere)
-{
-    SoftwareUpdateProvider master;
-    CIMObjectPathArray paths;
-    CIMObjectPathArrayBuilder handler(paths);
-    master.enumInstanceNames(env, kNamespace, "ZVQ_ScheduledSoftwareUpdate", handler, CIMClass());
-    EXPECT_EQ(2u, paths.size());
-
-    CIMParamValueArray in, out;
-    CIMValue result = master.invokeMethod(env, kNamespace, PathOf("A 1"), "Remove", in, out);
-    EXPECT_STREQ("", result.toString().c_str());
-    EXPECT_EQ("/vk/bin/softinv --msched A 1", runner->commandLines().back());
 }

@@ -1,13 +1,7 @@
 // The schedule listing parser, the lookup by InstanceID and the command lines of the actions on
 // a scheduled update, all against the scripted runner.
 #include "updates/Scheduled.h"
-#include "testsupport/ScriptedRunner.h"
-
-#include "OW_CIMException.hpp"
-
-#include <functional>
-#include <string>
-#include <vector>
+#include "testsupport/ProviderTestSupport.h"
 
 using namespace OpenWBEM;
 
@@ -23,24 +17,6 @@ std::string Row(const std::string& name, const std::string& version,
     return name + "\t" + version + "\tShort\t/opt/" + name +
            "\tMon Jan  5 03:04:05 2004\tTue Feb 10 22:00:00 2004\t" + reboot + "\t2048\t" + status +
            "\n";
-}
-
-// The CIM status a call fails with (and its text), or -1 when it does not fail.
-int StatusOf(const std::function<void()>& call, std::string* message = nullptr)
-{
-    try
-    {
-        call();
-    }
-    catch (const CIMException& e)
-    {
-        if (message != nullptr)
-        {
-            *message = e.getMessage();
-        }
-        return e.getErrNo();
-    }
-    return -1;
 }
 
 std::string Text(bool (ScheduledUpdate::*getter)(String&) const, const ScheduledUpdate& record)
@@ -129,26 +105,21 @@ TEST_F(ScheduledListTest, ShortLinesFailNamingTheFirstMissingField)
 
 TEST_F(ScheduledListTest, HoldsMoreRowsThanASixteenBitCursorCounts)
 {
-    const int rowCount = 40000;
-    std::string output;
-    for (int i = 0; i < rowCount; ++i)
-    {
-        output += Row("P" + std::to_string(i), "1");
-    }
-    runner->script(kListing, ScriptedRunner::Exit(0, output));
-
+    runner->script(kListing,
+                   ScriptedRunner::Exit(0, Lines(kLinesPastSixteenBits, [](size_t i)
+                                                 { return Row("P" + std::to_string(i), "1"); })));
     ScheduledUpdate_ObjectList list;
     list.getObjectList();
     list.begin();
-    int seen = 0;
+    size_t seen = 0;
     std::string last;
     while (list.hasObject())
     {
         last = list.getName().c_str();
         ++seen;
     }
-    EXPECT_EQ(rowCount, seen);
-    EXPECT_EQ("P39999", last);
+    EXPECT_EQ(kLinesPastSixteenBits, seen);
+    EXPECT_EQ("P65536", last);
 }
 
 TEST_F(ScheduledListTest, LookupFindsTheFirstExactInstanceIDAndRunsTheListingEachTime)

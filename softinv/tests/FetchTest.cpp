@@ -12,11 +12,6 @@ namespace softinv::test
 namespace
 {
 
-std::vector<std::string> status(const ToolEnv& tool)
-{
-    return lines(tool.run({"--status"}).out);
-}
-
 TEST(FetchTest, HttpFromALoopbackServer)
 {
     ToolEnv tool;
@@ -32,7 +27,7 @@ TEST(FetchTest, HttpFromALoopbackServer)
     auto fetch = tool.run({"--http", "127.0.0.1", "", "", "updates", "false"}, port);
     ASSERT_EQ(fetch.code, 0) << fetch.err;
     std::string location = "http://127.0.0.1:" + std::to_string(server.port()) + "/updates/";
-    EXPECT_EQ(status(tool),
+    EXPECT_EQ(tool.status(),
               (std::vector<std::string>{"0", "Fetched 7 of 7 updates from " + location}));
     EXPECT_EQ(records(tool.run({"--cache"}).out).size(), 7u);
     std::ifstream source(examplesDir() / "mgmt-webapp-4.2.0/description.txt");
@@ -47,14 +42,14 @@ TEST(FetchTest, HttpFromALoopbackServer)
     // "127.1" is how inet_aton also reads 127.0.0.1.
     EXPECT_EQ(tool.run({"--http", "127.1", "", "", "/updates/", "false"}, port).code, 0);
     EXPECT_EQ(tool.run({"--http", "127.0.0.1", "", "", "missing", "false"}, port).code, 19);
-    EXPECT_EQ(status(tool)[0], "2");
+    EXPECT_EQ(tool.status()[0], "2");
     EXPECT_EQ(tool.run({"--http", "127.0.0.1", "", "", "updates/..", "false"}, port).code, 19);
     EXPECT_EQ(tool.run({"--http", "not-an-address", "", "", "updates", "false"}, port).code, 19);
     // A plain HTTP server cannot answer TLS.
     EXPECT_EQ(tool.run({"--http", "127.0.0.1", "", "", "updates", "true"}, port).code, 20);
     // Listed in the index but not there: reachable server, download failure.
     EXPECT_EQ(tool.run({"--http", "127.0.0.1", "", "", "repo", "false"}, port).code, 14);
-    EXPECT_NE(status(tool)[1].find("Fetched 1 of 2"), std::string::npos);
+    EXPECT_NE(tool.status()[1].find("Fetched 1 of 2"), std::string::npos);
 }
 
 TEST(FetchTest, ProgressWhileFetching)
@@ -64,14 +59,14 @@ TEST(FetchTest, ProgressWhileFetching)
     bool seen = false;
     for (int i = 0; i < 100 && !seen; ++i)
     {
-        auto s = status(tool);
+        auto s = tool.status();
         seen = s.size() == 2 && s[0] == "1" && s[1].rfind("Downloading ", 0) == 0 &&
                s[1].find(" of 7: ") != std::string::npos;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     EXPECT_TRUE(seen);
     EXPECT_EQ(tool.finish(fetch).code, 0);
-    EXPECT_EQ(status(tool)[0], "0");
+    EXPECT_EQ(tool.status()[0], "0");
 }
 
 TEST(FetchTest, UnreachableAndEmptySources)
@@ -82,7 +77,7 @@ TEST(FetchTest, UnreachableAndEmptySources)
     auto missing = (tool.dir() / "missing").string();
     Env closedPort{{"SOFTINV_FTP_PORT", "1"}, {"SOFTINV_HTTP_PORT", "1"}};
     EXPECT_EQ(tool.run({"--ftp", "127.0.0.1", "user", "secret", "pub"}, closedPort).code, 11);
-    EXPECT_EQ(status(tool)[1].find("secret"), std::string::npos);
+    EXPECT_EQ(tool.status()[1].find("secret"), std::string::npos);
     EXPECT_EQ(tool.run({"--ftp", "300.1.1.1", "", "", "pub"}).code, 11);
     EXPECT_EQ(tool.run({"--http", "127.0.0.1", "", "", "x", "false"}, closedPort).code, 19);
     EXPECT_EQ(tool.run({"--usb", missing}).code, 22);
@@ -124,7 +119,7 @@ TEST(FetchTest, DirectorySourcesSambaAndElementManager)
     writeBundle(repo, "corrupt", "1", {"file = payload.bin 999"});
     std::ofstream(repo / "payload.bin") << "short";
     EXPECT_EQ(tool.run({"--hd", repo.string()}).code, 0);
-    EXPECT_NE(status(tool)[1].find("1 invalid"), std::string::npos);
+    EXPECT_NE(tool.status()[1].find("1 invalid"), std::string::npos);
     EXPECT_EQ(records(tool.run({"--cache"}).out).back()[5], "Invalid");
     EXPECT_EQ(tool.run({"--apply", "corrupt", "1"}).code, 15);
 }

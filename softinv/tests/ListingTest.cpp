@@ -183,7 +183,7 @@ TEST_F(ListingTest, NamesWithBlanksAndHostileBundles)
     writeBundle(repo / "traversal", "traversal", "1", {"file = ../../etc/passwd"});
     auto fetch = tool.run({"--hd", repo.string()});
     EXPECT_EQ(fetch.code, 14); // one bundle refused, the others fetched
-    auto status = lines(tool.run({"--status"}).out);
+    auto status = tool.status();
     ASSERT_EQ(status.size(), 2u);
     EXPECT_EQ(status[0], "2");
     EXPECT_NE(status[1].find("Fetched 2 of 3"), std::string::npos);

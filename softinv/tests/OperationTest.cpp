@@ -33,17 +33,12 @@ std::map<std::string, std::string> inventory(const ToolEnv& tool)
     return versions;
 }
 
-std::vector<std::string> status(const ToolEnv& tool)
-{
-    return lines(tool.run({"--status"}).out);
-}
-
 // Polls --status until its text contains the given piece; bounded.
 bool waitForStatus(const ToolEnv& tool, const std::string& piece)
 {
     for (int i = 0; i < 250; ++i)
     {
-        auto s = status(tool);
+        auto s = tool.status();
         if (s.size() == 2 && s[1].find(piece) != std::string::npos)
         {
             return true;
@@ -69,8 +64,8 @@ TEST_F(OperationTest, ApplyWithComponentsThenRollBackRestoresThePackages)
     auto before = inventory(tool);
     auto apply = tool.run({"--apply", "mgmt-webapp", "4.2.0", "reports", "ldap-auth"});
     ASSERT_EQ(apply.code, 0) << apply.err;
-    EXPECT_EQ(status(tool), (std::vector<std::string>{"0", "Applied mgmt-webapp 4.2.0 with "
-                                                           "reports ldap-auth"}));
+    EXPECT_EQ(tool.status(), (std::vector<std::string>{"0", "Applied mgmt-webapp 4.2.0 with "
+                                                            "reports ldap-auth"}));
     auto after = inventory(tool);
     EXPECT_EQ(after["mgmt-webapp"], "4.2.0");
     EXPECT_EQ(after["mgmt-webapp-reports"], "4.2.0");
@@ -113,7 +108,7 @@ TEST_F(OperationTest, CartridgeFirmwareAndFailingUpdates)
     auto before = inventory(tool);
     auto failed = tool.run({"--apply", "raid-driver", "7.3.1"});
     EXPECT_EQ(failed.code, 13);
-    auto s = status(tool);
+    auto s = tool.status();
     EXPECT_EQ(s[0], "2");
     EXPECT_NE(s[1].find("kernel headers"), std::string::npos);
     EXPECT_EQ(inventory(tool), before);
@@ -146,7 +141,7 @@ TEST_F(OperationTest, OnlyTheLatestChangeOfAPackageIsRemovable)
 TEST_F(OperationTest, OneOperationAtATimeAndCancel)
 {
     ASSERT_EQ(tool.run({"--setinprogress"}).code, 0);
-    EXPECT_EQ(status(tool), (std::vector<std::string>{"1", "Waiting for the operation to start"}));
+    EXPECT_EQ(tool.status(), (std::vector<std::string>{"1", "Waiting for the operation to start"}));
     EXPECT_NE(tool.run({"--setinprogress"}).code, 0);
 
     // Ten packages and a second per step: the apply runs for ten seconds after its first
@@ -163,7 +158,7 @@ TEST_F(OperationTest, OneOperationAtATimeAndCancel)
     Env slow{{"SOFTINV_APPLY_MS", "11000"}};
     Running apply = tool.start({"--apply", "long-update", "1"}, slow);
     ASSERT_TRUE(waitForStatus(tool, "installing p0"));
-    EXPECT_EQ(status(tool)[0], "1");
+    EXPECT_EQ(tool.status()[0], "1");
     auto active = records(tool.run({"--apply"}).out);
     ASSERT_EQ(active.size(), 1u);
     ASSERT_EQ(active[0].size(), 8u);
@@ -182,7 +177,7 @@ TEST_F(OperationTest, OneOperationAtATimeAndCancel)
     EXPECT_EQ(tool.run({"--rback", "long-update", "1"}).code, 0);
     EXPECT_EQ(tool.finish(apply).code, 15);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
-    EXPECT_EQ(status(tool),
+    EXPECT_EQ(tool.status(),
               (std::vector<std::string>{"2", "Apply of long-update 1 was cancelled; packages "
                                              "restored"}));
     EXPECT_EQ(inventory(tool), before);
@@ -196,15 +191,15 @@ TEST_F(OperationTest, AnnouncedOperationThatNeverStartsExpires)
     Env quick{{"SOFTINV_RESERVATION_TIMEOUT_MS", "100"}};
     ASSERT_EQ(tool.run({"--setinprogress"}, quick).code, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(status(tool)[0], "1"); // the default timeout has not passed
+    EXPECT_EQ(tool.status()[0], "1"); // the default timeout has not passed
     EXPECT_EQ(tool.run({"--status"}, quick).out.substr(0, 2), "2\n");
     EXPECT_EQ(tool.run({"--setinprogress"}).code, 0);
     // A fetch that fails before it reaches its source still ends the announced operation.
     EXPECT_EQ(tool.run({"--usb", (tool.dir() / "missing").string()}).code, 22);
-    EXPECT_EQ(status(tool)[0], "2");
+    EXPECT_EQ(tool.status()[0], "2");
     EXPECT_EQ(tool.run({"--setinprogress"}).code, 0);
     EXPECT_EQ(tool.run({"--samba", "999.1.1.1", "", "", "share"}).code, 21);
-    EXPECT_EQ(status(tool)[0], "2");
+    EXPECT_EQ(tool.status()[0], "2");
 }
 
 TEST_F(OperationTest, ScheduleChangeRemoveAndDueApply)
@@ -256,7 +251,7 @@ TEST_F(OperationTest, KilledOperationsAreRepairedByTheNextRun)
     auto killed = tool.run({"--apply", "kernel-security-fix", "5.10.209-1"},
                            {{"SOFTINV_FAULT", "apply:kill"}});
     EXPECT_EQ(killed.signal, SIGKILL);
-    auto s = status(tool);
+    auto s = tool.status();
     EXPECT_EQ(s[0], "2");
     EXPECT_NE(s[1].find("was interrupted; packages restored"), std::string::npos);
     EXPECT_EQ(inventory(tool), before);
@@ -265,7 +260,7 @@ TEST_F(OperationTest, KilledOperationsAreRepairedByTheNextRun)
     ASSERT_EQ(tool.run({"--apply", "tz-data", "2024a"}).code, 0);
     auto rollback = tool.run({"--rback", "tz-data", "2024a"}, {{"SOFTINV_FAULT", "rback:kill"}});
     EXPECT_EQ(rollback.signal, SIGKILL);
-    EXPECT_NE(status(tool)[1].find("remains applied"), std::string::npos);
+    EXPECT_NE(tool.status()[1].find("remains applied"), std::string::npos);
     EXPECT_EQ(inventory(tool)["tz-data"], "2024a");
     EXPECT_EQ(tool.run({"--setinprogress"}).code, 0);
 }
@@ -301,7 +296,7 @@ TEST_F(OperationTest, FaultsOnDemand)
     ASSERT_EQ(tool.run({"--setinprogress"}).code, 0);
     EXPECT_EQ(tool.run({"--apply", "tz-data", "2024a"}, {{"SOFTINV_FAULT", "apply:exit:15"}}).code,
               15);
-    EXPECT_EQ(status(tool)[0], "2");
+    EXPECT_EQ(tool.status()[0], "2");
 }
 
 // Many runs at once on one state: every change survives, and every reader sees a whole state.

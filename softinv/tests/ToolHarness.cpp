@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -120,11 +121,8 @@ ToolEnv::~ToolEnv()
 
 Running ToolEnv::start(const std::vector<std::string>& args, const Env& extra) const
 {
-    Env all = env;
-    for (const auto& [k, v] : extra)
-    {
-        all[k] = v;
-    }
+    Env all = extra; // the run's own variables win over the harness's
+    all.insert(env.begin(), env.end());
     std::vector<std::string> argv{SOFTINV_BINARY};
     argv.insert(argv.end(), args.begin(), args.end());
     Running r;
@@ -138,8 +136,7 @@ RunResult ToolEnv::finish(Running& running) const
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRunTimeoutMs);
     pollfd fds[2] = {{running.outFd, POLLIN, 0}, {running.errFd, POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
-    while (open > 0)
+    while (fds[0].fd >= 0 || fds[1].fd >= 0)
     {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                         deadline - std::chrono::steady_clock::now())
@@ -166,8 +163,7 @@ RunResult ToolEnv::finish(Running& running) const
                 else
                 {
                     ::close(fds[i].fd);
-                    fds[i].fd = -1;
-                    --open;
+                    fds[i].fd = -1; // poll skips it from now on
                 }
             }
         }
@@ -199,6 +195,11 @@ RunResult ToolEnv::run(const std::vector<std::string>& args, const Env& extra) c
     return finish(r);
 }
 
+std::vector<std::string> ToolEnv::status() const
+{
+    return lines(run({"--status"}).out);
+}
+
 RunResult ToolEnv::waitIdle() const
 {
     RunResult status;
@@ -218,22 +219,10 @@ RunResult ToolEnv::waitIdle() const
 std::vector<std::string> lines(const std::string& text)
 {
     std::vector<std::string> out;
-    std::string current;
-    for (char c : text)
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
     {
-        if (c == '\n')
-        {
-            out.push_back(current);
-            current.clear();
-        }
-        else
-        {
-            current += c;
-        }
-    }
-    if (!current.empty())
-    {
-        out.push_back(current);
+        out.push_back(line);
     }
     return out;
 }
@@ -243,18 +232,15 @@ std::vector<std::vector<std::string>> records(const std::string& text)
     std::vector<std::vector<std::string>> out;
     for (const auto& line : lines(text))
     {
+        // Split by hand: an empty last field must show, and getline would drop it.
         std::vector<std::string> fields;
         std::string::size_type start = 0;
-        for (;;)
+        for (auto tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start))
         {
-            auto tab = line.find('\t', start);
-            fields.push_back(line.substr(start, tab == std::string::npos ? tab : tab - start));
-            if (tab == std::string::npos)
-            {
-                break;
-            }
+            fields.push_back(line.substr(start, tab - start));
             start = tab + 1;
         }
+        fields.push_back(line.substr(start));
         out.push_back(fields);
     }
     return out;

@@ -43,6 +43,8 @@ public:
     Running start(const std::vector<std::string>& args, const Env& extra = {}) const;
     RunResult finish(Running& running) const;
 
+    // The lines --status prints.
+    std::vector<std::string> status() const;
     // Polls --status until the progress code is not 1 and no operation holds the lock.
     RunResult waitIdle() const;
 
