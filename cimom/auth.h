@@ -96,7 +96,9 @@ public:
 
     // The caller for a request with this Authorization header (null when there is none) from
     // this client address, or nothing when the request must be refused with 401. Anonymous
-    // access is granted only when allowed and only to clients on a loopback address.
+    // access is granted only when allowed and only to clients on a loopback address. Each thread
+    // remembers the last header it found good and does not hash it again while the users stay
+    // as they were.
     std::optional<Caller> authenticate(const std::string* authorization,
                                        const std::string& address) const;
 

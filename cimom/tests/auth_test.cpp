@@ -235,5 +235,34 @@ TEST_F(AuthenticatorTest, PicksUpAChangedUsersFileAndKeepsTheOldUsersWhenItBreak
     EXPECT_EQ(warnings.size(), 1u); // reported once per change, not per request
 }
 
+// A header found good is not checked again on the same thread; that shortcut must never let a
+// changed password, role or users table through.
+TEST_F(AuthenticatorTest, AHeaderFoundGoodCountsOnlyAgainstTheUsersItWasCheckedWith)
+{
+    writeUsers("ann:admin:" + hashPassword("annpw") + "\n");
+    Authenticator authenticator(path_, {});
+    const std::string good = basic("ann", "annpw");
+    const std::string wrong = basic("ann", "annpX");
+    const std::string renewed = basic("ann", "newpw");
+    ASSERT_TRUE(authenticator.authenticate(&good, "10.0.0.1"));
+    auto again = authenticator.authenticate(&good, "10.0.0.2");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->user, "ann");
+    EXPECT_EQ(again->role, Role::Admin);
+    EXPECT_EQ(again->address, "10.0.0.2");
+    EXPECT_FALSE(authenticator.authenticate(&wrong, "10.0.0.1"));
+    EXPECT_TRUE(authenticator.authenticate(&good, "10.0.0.1"));
+
+    writeUsers("ann:readonly:" + hashPassword("newpw") + "\n");
+    EXPECT_FALSE(authenticator.authenticate(&good, "10.0.0.1"));
+    auto changed = authenticator.authenticate(&renewed, "10.0.0.1");
+    ASSERT_TRUE(changed);
+    EXPECT_EQ(changed->role, Role::ReadOnly);
+
+    const UserEntry otherAnn{"ann", Role::Admin, hashPassword("otherpw")};
+    Authenticator other(std::vector<UserEntry>{otherAnn}, {});
+    EXPECT_FALSE(other.authenticate(&renewed, "10.0.0.1"));
+}
+
 } // namespace
 } // namespace cimom
