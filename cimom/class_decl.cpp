@@ -1,7 +1,7 @@
 // The class model's lookups and its conversion into the provider API's CIMClass.
 #include "repository.h"
 
-#include "mof_lexer.h"
+#include "mof/lexer.h"
 
 #include "OW_Array.hpp"
 #include "OW_Bool.hpp"

@@ -6,7 +6,7 @@
 #include "auth.h"
 #include "config.h"
 #include "daemon.h"
-#include "http_server.h"
+#include "http/server.h"
 #include "logger.h"
 #include "provider_manager.h"
 #include "repository.h"

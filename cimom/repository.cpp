@@ -2,10 +2,10 @@
 // classes) and the lookups the request handlers make.
 #include "repository.h"
 
-#include "mof_lexer.h"
-#include "mof_parser.h"
-#include "mof_qualifiers.h"
-#include "mof_values.h"
+#include "mof/lexer.h"
+#include "mof/parser.h"
+#include "mof/qualifiers.h"
+#include "mof/values.h"
 
 #include <cerrno>
 #include <cstring>

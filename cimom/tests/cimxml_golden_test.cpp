@@ -1,9 +1,9 @@
 // The recorded exchanges between a real WBEM client and the reference CIMOM: their requests
 // must decode as that CIMOM read them, and our answers to them must be byte for byte what it
 // sent, with the Hello provider loaded through the normal provider protocol.
-#include "cim_service.h"
+#include "cim/service.h"
 #include "cim_test_support.h"
-#include "cimxml_request.h"
+#include "cimxml/request.h"
 #include "logger.h"
 #include "provider_manager.h"
 #include "repository.h"

@@ -1,9 +1,9 @@
 // Requests the protocol layer must refuse (with the right status and CIMError header),
 // documents with entity declarations, the header-versus-body checks, and the decoding of the
 // value and path forms clients send.
-#include "cim_service.h"
+#include "cim/service.h"
 #include "cim_test_support.h"
-#include "cimxml_request.h"
+#include "cimxml/request.h"
 #include "logger.h"
 #include "provider_manager.h"
 #include "repository.h"

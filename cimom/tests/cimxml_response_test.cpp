@@ -2,9 +2,9 @@
 // and values of every kind surviving the way out and back in (decoded and typed again by the
 // class definition, as a client's modification of a fetched instance would be).
 #include "cim_test_support.h"
-#include "cim_typing.h"
-#include "cimxml_request.h"
-#include "cimxml_response.h"
+#include "cim/typing.h"
+#include "cimxml/request.h"
+#include "cimxml/response.h"
 #include "repository.h"
 
 #include "OW_Array.hpp"

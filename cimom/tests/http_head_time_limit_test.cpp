@@ -1,6 +1,6 @@
 // The limit on the time a client may take to send a request head, against a server with four
 // workers and a limit of 500 ms.
-#include "http_server.h"
+#include "http/server.h"
 
 #include "auth.h"
 #include "http_test_client.h"

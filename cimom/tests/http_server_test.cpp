@@ -1,4 +1,4 @@
-#include "http_server.h"
+#include "http/server.h"
 
 #include "auth.h"
 #include "http_test_client.h"

@@ -1,7 +1,7 @@
 // The MOF grammar as the repository reads it: literals and their typing, qualifiers and their
 // flavours, methods, pragmas, and the file-and-line messages of malformed text.
-#include "mof_parser.h"
-#include "mof_qualifiers.h"
+#include "mof/parser.h"
+#include "mof/qualifiers.h"
 #include "repository.h"
 
 #include "OW_Array.hpp"

@@ -1,7 +1,7 @@
 // The provider loading protocol against real libraries (a good one and broken ones), the
 // once-only initialization under concurrent first requests, the provider environment, the
 // daemon logger, and several threads using one CimService at once.
-#include "cim_service.h"
+#include "cim/service.h"
 #include "cim_test_support.h"
 #include "logger.h"
 #include "provider_manager.h"

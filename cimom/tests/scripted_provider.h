@@ -5,7 +5,7 @@
 // Thread-safety: the record is guarded by a mutex; scripts are set before requests run.
 #pragma once
 
-#include "cim_service.h"
+#include "cim/service.h"
 #include "cim_test_support.h"
 #include "logger.h"
 #include "provider_manager.h"

@@ -1,9 +1,9 @@
 // Associators, AssociatorNames, References and ReferenceNames. For an instance the
 // association classes come from the repository and each one's provider is asked under that
 // class's name; for a class the repository answers alone (schema traversal).
-#include "cim_service.h"
+#include "cim/service.h"
 
-#include "cim_typing.h"
+#include "cim/typing.h"
 
 #include "OW_CIMObjectPath.hpp"
 #include "OW_CppAssociatorProviderIFC.hpp"

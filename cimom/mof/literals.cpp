@@ -1,6 +1,6 @@
 // The literal forms of MOF: decimal, octal, hexadecimal, binary and real numbers, and strings
 // and characters with their escape sequences.
-#include "mof_lexer.h"
+#include "mof/lexer.h"
 
 #include "repository.h"
 

@@ -1,8 +1,8 @@
 // Class definitions in CIM-XML (GetClass, EnumerateClasses): qualifiers with their
 // flavours, properties, methods and parameters, trimmed to what the request asked for.
-#include "cimxml_response.h"
+#include "cimxml/response.h"
 
-#include "cim_typing.h"
+#include "cim/typing.h"
 
 #include <strings.h>
 

@@ -1,8 +1,8 @@
 // Recursive-descent parser for MOF: the top level, pragmas, and class declarations with their
-// properties, references and methods (qualifiers are in mof_qualifier_syntax.cpp). The grammar
+// properties, references and methods (qualifiers are in qualifier_syntax.cpp). The grammar
 // needs one token of lookahead and nests no deeper than a class's method parameters,
 // so any input, however hostile, is read in one bounded pass without deep recursion.
-#include "mof_parser_impl.h"
+#include "mof/parser_impl.h"
 
 namespace cimom
 {

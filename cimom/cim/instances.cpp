@@ -1,8 +1,8 @@
 // The instance operations of the dispatcher: what the reference CIMOM does around the
 // instance provider's calls (class lookup, key casts, fetching before delete and modify).
-#include "cim_service.h"
+#include "cim/service.h"
 
-#include "cim_typing.h"
+#include "cim/typing.h"
 
 #include "OW_CIMClass.hpp"
 #include "OW_CIMObjectPath.hpp"

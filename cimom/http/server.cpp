@@ -1,8 +1,8 @@
-#include "http_server.h"
+#include "http/server.h"
 
-#include "http_connections.h"
-#include "http_exchange.h"
-#include "http_head_watch.h"
+#include "http/connections.h"
+#include "http/exchange.h"
+#include "http/head_watch.h"
 
 #include <httplib.h>
 #include <openssl/ssl.h>

@@ -1,6 +1,6 @@
-#include "cimxml_request.h"
+#include "cimxml/request.h"
 
-#include "cimxml_reader.h"
+#include "cimxml/reader.h"
 
 #include "OW_String.hpp"
 

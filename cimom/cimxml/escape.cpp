@@ -1,5 +1,5 @@
-// The escaping of cimxml_response.h: XML markup, and the bytes XML 1.0 cannot carry.
-#include "cimxml_response.h"
+// The escaping of response.h: XML markup, and the bytes XML 1.0 cannot carry.
+#include "cimxml/response.h"
 
 namespace cimom
 {

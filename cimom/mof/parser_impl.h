@@ -1,12 +1,12 @@
 // The MOF parser's internal class, shared by its two source files: the grammar of classes and
-// pragmas (mof_parser.cpp) and that of qualifiers and values (mof_qualifier_syntax.cpp).
+// pragmas (parser.cpp) and that of qualifiers and values (qualifier_syntax.cpp).
 // Thread-safety: one Parser per parse.
 #pragma once
 
-#include "mof_lexer.h"
-#include "mof_parser.h"
-#include "mof_qualifiers.h"
-#include "mof_values.h"
+#include "mof/lexer.h"
+#include "mof/parser.h"
+#include "mof/qualifiers.h"
+#include "mof/values.h"
 
 #include <deque>
 #include <string>

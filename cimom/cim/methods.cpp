@@ -1,9 +1,9 @@
 // Extrinsic method calls: the existence check of the target instance, the declared-method
 // check, parameters put into declared order and typed, the out-parameter array prepared the
 // way the reference CIMOM prepares it, then the method provider's invokeMethod.
-#include "cim_service.h"
+#include "cim/service.h"
 
-#include "cim_typing.h"
+#include "cim/typing.h"
 
 #include "OW_CIMObjectPath.hpp"
 #include "OW_CIMParamValue.hpp"

@@ -1,10 +1,10 @@
 // Reading the CIM-XML elements of a request (paths, values, instances) out of a parsed
-// document, for cimxml_request.cpp. Anything the DTD does not allow is refused with
+// document, for request.cpp. Anything the DTD does not allow is refused with
 // ProtocolError request-not-valid; values stay untyped text.
 // Thread-safety: stateless functions; safe from every thread.
 #pragma once
 
-#include "cimxml_request.h"
+#include "cimxml/request.h"
 
 #include "OW_config.h"
 #include "OW_CIMObjectPath.hpp"

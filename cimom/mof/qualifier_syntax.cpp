@@ -1,6 +1,6 @@
 // The qualifier part of the MOF grammar: qualifier lists with their flavours, qualifier
 // declarations, and the constants and lists that initialise values.
-#include "mof_parser_impl.h"
+#include "mof/parser_impl.h"
 
 #include "OW_Bool.hpp"
 

@@ -1,6 +1,6 @@
-#include "http_head_watch.h"
+#include "http/head_watch.h"
 
-#include "http_connections.h"
+#include "http/connections.h"
 
 #include <httplib.h>
 

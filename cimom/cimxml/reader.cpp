@@ -1,4 +1,4 @@
-#include "cimxml_reader.h"
+#include "cimxml/reader.h"
 
 #include "OW_Array.hpp"
 #include "OW_Bool.hpp"

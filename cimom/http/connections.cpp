@@ -1,4 +1,4 @@
-#include "http_connections.h"
+#include "http/connections.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,8 +1,8 @@
 // The parameters of intrinsic calls: lookup by name, defaults, and the kind of value each
 // parameter must carry.
-#include "cim_service.h"
+#include "cim/service.h"
 
-#include "cim_typing.h"
+#include "cim/typing.h"
 
 #include "OW_CIMObjectPath.hpp"
 

@@ -1,11 +1,11 @@
 // How the front end answers one HTTP exchange: screening a request by its headers, reading
 // the body within the limits, authenticating, handing CIM requests to the handler and writing
-// the answer with the CIM-over-HTTP headers. http_server.cpp wires it into the HTTP library.
+// the answer with the CIM-over-HTTP headers. server.cpp wires it into the HTTP library.
 // Thread-safety: every member may run on every worker thread at once.
 #pragma once
 
 #include "auth.h"
-#include "http_server.h"
+#include "http/server.h"
 #include "service.h"
 
 #include "OW_config.h"

@@ -1,6 +1,6 @@
 // Typing of MOF literals: range checks for every integer width, datetime and object path
 // syntax, and the building of the provider API's values and arrays.
-#include "mof_values.h"
+#include "mof/values.h"
 
 #include "OW_Array.hpp"
 #include "OW_Bool.hpp"

@@ -1,6 +1,6 @@
-#include "cimxml_response.h"
+#include "cimxml/response.h"
 
-#include "cim_typing.h"
+#include "cim/typing.h"
 
 #include "OW_Array.hpp"
 #include "OW_Bool.hpp"

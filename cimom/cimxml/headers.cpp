@@ -1,6 +1,6 @@
-// The CIMObject header check of cimxml_request.h: the header's text form of a class or
+// The CIMObject header check of request.h: the header's text form of a class or
 // instance path compared with the path in the request body.
-#include "cimxml_request.h"
+#include "cimxml/request.h"
 
 #include "OW_Array.hpp"
 #include "OW_CIMProperty.hpp"

@@ -4,7 +4,7 @@
 // Thread-safety: stateless functions.
 #pragma once
 
-#include "mof_lexer.h"
+#include "mof/lexer.h"
 #include "repository.h"
 
 #include <string>

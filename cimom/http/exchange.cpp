@@ -1,4 +1,4 @@
-#include "http_exchange.h"
+#include "http/exchange.h"
 
 #include <cerrno>
 #include <chrono>

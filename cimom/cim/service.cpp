@@ -1,8 +1,8 @@
 // CimService: decoding, authorization, dispatch to the operation handlers, auditing and the
 // encoding of the answer; plus the class operations, which the repository answers alone.
-#include "cim_service.h"
+#include "cim/service.h"
 
-#include "cim_typing.h"
+#include "cim/typing.h"
 
 #include "OW_CIMClass.hpp"
 #include "OW_CIMInstance.hpp"

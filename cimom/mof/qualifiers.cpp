@@ -1,8 +1,8 @@
 // The standard CIM qualifiers with their types, defaults and flavours, so that provider MOF
 // needs no qualifier declarations of its own.
-#include "mof_qualifiers.h"
+#include "mof/qualifiers.h"
 
-#include "mof_lexer.h"
+#include "mof/lexer.h"
 
 #include "OW_Bool.hpp"
 

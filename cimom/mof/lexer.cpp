@@ -1,6 +1,6 @@
 // Tokenizer for MOF text: white space, comments, names and punctuation; the literal forms are
-// in mof_literals.cpp.
-#include "mof_lexer.h"
+// in literals.cpp.
+#include "mof/lexer.h"
 
 #include "repository.h"
 

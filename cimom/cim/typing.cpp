@@ -1,4 +1,4 @@
-#include "cim_typing.h"
+#include "cim/typing.h"
 
 #include "OW_Array.hpp"
 #include "OW_CIMProperty.hpp"

@@ -5,8 +5,8 @@
 // Thread-safety: every function may run on all worker threads at once; a Dispatch is per request.
 #pragma once
 
-#include "cimxml_request.h"
-#include "cimxml_response.h"
+#include "cimxml/request.h"
+#include "cimxml/response.h"
 #include "provider_manager.h"
 #include "repository.h"
 #include "service.h"
