@@ -6,7 +6,7 @@
 
 #include "tool_runner.h"
 
-#include "cim_service.h"
+#include "cim/service.h"
 #include "provider_manager.h"
 #include "repository.h"
 

@@ -4,7 +4,7 @@
 #include "fuzz_target.h"
 #include "request_input.h"
 
-#include "cimxml_request.h"
+#include "cimxml/request.h"
 
 #include "OW_CIMInstance.hpp"
 #include "OW_CIMObjectPath.hpp"

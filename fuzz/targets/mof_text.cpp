@@ -3,8 +3,8 @@
 // was. Texts with include pragmas only meet the parser, so the fuzzer never reads files.
 #include "fuzz_target.h"
 
-#include "mof_parser.h"
-#include "mof_qualifiers.h"
+#include "mof/parser.h"
+#include "mof/qualifiers.h"
 #include "repository.h"
 
 #include "OW_CIMClass.hpp"
