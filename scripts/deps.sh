@@ -1,6 +1,6 @@
 # Debian packages the project needs, and a helper that installs the missing ones.
 # Sourced by the other scripts.
-BUILD_PACKAGES=(g++ make cmake pkg-config libgtest-dev libgmock-dev tzdata libcurl4-openssl-dev python3 libpugixml-dev libcpp-httplib-dev libssl-dev libcrypt-dev sblim-wbemcli openssl libbenchmark-dev)
+BUILD_PACKAGES=(g++ make cmake pkg-config libgtest-dev libgmock-dev tzdata libcurl4-openssl-dev python3 libpugixml-dev libcpp-httplib-dev libssl-dev libcrypt-dev sblim-wbemcli openssl libbenchmark-dev nlohmann-json3-dev libcli11-dev)
 # What the full test run adds: clang with its sanitizer and libFuzzer runtimes, and the
 # symbolizer that turns their reports' addresses into file and line.
 CHECK_PACKAGES=(clang libclang-rt-14-dev llvm)
