@@ -53,23 +53,44 @@ public:
     {
     }
 
-    iterator begin() { return m_impl.begin(); }
+    iterator begin()
+    {
+        beforeWrite();
+        return m_impl.begin();
+    }
     const_iterator begin() const { return m_impl.begin(); }
-    iterator end() { return m_impl.end(); }
+    iterator end()
+    {
+        beforeWrite();
+        return m_impl.end();
+    }
     const_iterator end() const { return m_impl.end(); }
-    reverse_iterator rbegin() { return m_impl.rbegin(); }
+    reverse_iterator rbegin()
+    {
+        beforeWrite();
+        return m_impl.rbegin();
+    }
     const_reverse_iterator rbegin() const { return m_impl.rbegin(); }
-    reverse_iterator rend() { return m_impl.rend(); }
+    reverse_iterator rend()
+    {
+        beforeWrite();
+        return m_impl.rend();
+    }
     const_reverse_iterator rend() const { return m_impl.rend(); }
 
     size_type size() const { return m_impl.size(); }
     size_type max_size() const { return m_impl.max_size(); }
     size_type capacity() const { return m_impl.capacity(); }
     bool empty() const { return m_impl.empty(); }
-    void reserve(size_type n) { m_impl.reserve(n); }
+    void reserve(size_type n)
+    {
+        beforeWrite();
+        m_impl.reserve(n);
+    }
 
     reference operator[](size_type ndx)
     {
+        beforeWrite();
         checkIndex(ndx);
         return m_impl[ndx];
     }
@@ -81,6 +102,7 @@ public:
     // On an empty array these throw rather than touch memory that holds no element.
     reference front()
     {
+        beforeWrite();
         checkIndex(0);
         return m_impl.front();
     }
@@ -91,6 +113,7 @@ public:
     }
     reference back()
     {
+        beforeWrite();
         checkIndex(0);
         return m_impl.back();
     }
@@ -100,22 +123,48 @@ public:
         return m_impl.back();
     }
 
-    void push_back(const T& x) { m_impl.push_back(x); }
-    void append(const T& x) { m_impl.push_back(x); }
+    void push_back(const T& x)
+    {
+        beforeWrite();
+        m_impl.push_back(x);
+    }
+    void append(const T& x)
+    {
+        beforeWrite();
+        m_impl.push_back(x);
+    }
     Array<T>& operator+=(const T& x)
     {
+        beforeWrite();
         m_impl.push_back(x);
         return *this;
     }
-    void appendArray(const Array<T>& x) { m_impl.insert(m_impl.end(), x.begin(), x.end()); }
+    void appendArray(const Array<T>& x)
+    {
+        beforeWrite();
+        m_impl.insert(m_impl.end(), x.begin(), x.end());
+    }
     void swap(Array<T>& x) { m_impl.swap(x.m_impl); }
 
-    iterator erase(iterator position) { return m_impl.erase(position); }
-    iterator erase(iterator first, iterator last) { return m_impl.erase(first, last); }
-    iterator insert(iterator position, const T& x) { return m_impl.insert(position, x); }
+    iterator erase(iterator position)
+    {
+        beforeWrite();
+        return m_impl.erase(position);
+    }
+    iterator erase(iterator first, iterator last)
+    {
+        beforeWrite();
+        return m_impl.erase(first, last);
+    }
+    iterator insert(iterator position, const T& x)
+    {
+        beforeWrite();
+        return m_impl.insert(position, x);
+    }
     // index may equal size() (append); beyond that it throws.
     void insert(size_type index, const T& x)
     {
+        beforeWrite();
         if (index != m_impl.size())
         {
             checkIndex(index);
@@ -125,16 +174,19 @@ public:
     template <class InputIterator>
     void insert(iterator position, InputIterator first, InputIterator last)
     {
+        beforeWrite();
         m_impl.insert(position, first, last);
     }
     void remove(size_type index)
     {
+        beforeWrite();
         checkIndex(index);
         m_impl.erase(m_impl.begin() + difference_type(index));
     }
     // Removes [begin, end).
     void remove(size_type begin, size_type end)
     {
+        beforeWrite();
         if (begin > end)
         {
             throwArrayOutOfBoundsException(m_impl.size(), begin);
@@ -148,14 +200,38 @@ public:
     }
     void pop_back()
     {
+        beforeWrite();
         checkIndex(0);
         m_impl.pop_back();
     }
-    void clear() { m_impl.clear(); }
-    void resize(size_type n) { m_impl.resize(n); }
-    void resize(size_type n, const T& x) { m_impl.resize(n, x); }
+    void clear()
+    {
+        beforeWrite();
+        m_impl.clear();
+    }
+    void resize(size_type n)
+    {
+        beforeWrite();
+        m_impl.resize(n);
+    }
+    void resize(size_type n, const T& x)
+    {
+        beforeWrite();
+        m_impl.resize(n, x);
+    }
 
 private:
+#ifdef OW_ARRAY_CLONE_BY_ADL
+    // The real Array shares its vector between copies and clones it on the first write
+    // through COWReferenceClone, which it finds by argument-dependent lookup alone: for an
+    // element type outside namespace OpenWBEM (a built-in type, a class of the global
+    // namespace) nothing is found unless its namespace overloads it. Provider code is built
+    // with this on, so what compiles here also compiles against the real headers.
+    void beforeWrite() { (void)sizeof(COWReferenceClone(static_cast<V*>(0))); }
+#else
+    void beforeWrite() {}
+#endif
+
     void checkIndex(size_type ndx) const
     {
 #ifdef OW_CHECK_ARRAY_INDEXING
@@ -170,6 +246,12 @@ private:
 
     V m_impl;
 };
+
+// Found by argument-dependent lookup for arrays of OpenWBEM types, as in the real headers.
+template <class T> inline std::vector<T>* COWReferenceClone(std::vector<T>* obj)
+{
+    return new std::vector<T>(*obj);
+}
 
 template <class T> inline bool operator==(const Array<T>& x, const Array<T>& y)
 {

@@ -1,5 +1,6 @@
 // The InstanceID lookups in record lists, the key-property helper and the shared context.
 #include "common/Common.h"
+#include "common/RecordArray.h"
 #include "testsupport/ScriptedRunner.h"
 
 #include "OW_CIMQualifier.hpp"
@@ -24,6 +25,8 @@ public:
 private:
     String m_id;
 };
+// Arrays of it are written to, which needs the clone of the records' header here too.
+using ::COWReferenceClone;
 
 CIMObjectPath PathWithKey(const char* name, const CIMValue& value)
 {

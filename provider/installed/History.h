@@ -9,6 +9,7 @@
 #include "OW_config.h"
 #include "OW_String.hpp"
 #include "OW_Array.hpp"
+#include "common/RecordArray.h"
 
 #include "RecordListLock.h"
 

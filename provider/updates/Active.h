@@ -7,6 +7,7 @@
 
 #include "OW_config.h"
 #include "OW_Array.hpp"
+#include "OW_Bool.hpp"
 #include "OW_CIMDateTime.hpp"
 #include "OW_String.hpp"
 
@@ -49,7 +50,7 @@ private:
     OpenWBEM::StringArray m_shortDescriptions;
     OpenWBEM::StringArray m_locations;
     OpenWBEM::StringArray m_applyDates;
-    OpenWBEM::Array<bool> m_rebootFlags;
+    OpenWBEM::Array<OpenWBEM::Bool> m_rebootFlags;
     OpenWBEM::StringArray m_statuses;
     OpenWBEM::StringArray m_sizes;
 };

@@ -9,6 +9,7 @@
 
 #include "OW_config.h"
 #include "OW_Array.hpp"
+#include "OW_Bool.hpp"
 #include "OW_CIMDateTime.hpp"
 #include "OW_String.hpp"
 
@@ -72,7 +73,7 @@ private:
     OpenWBEM::StringArray m_locations;
     OpenWBEM::StringArray m_downloadDates;
     OpenWBEM::StringArray m_applyDates;
-    OpenWBEM::Array<bool> m_rebootFlags;
+    OpenWBEM::Array<OpenWBEM::Bool> m_rebootFlags;
     OpenWBEM::StringArray m_statuses;
     OpenWBEM::StringArray m_sizes;
 };
