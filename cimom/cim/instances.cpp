@@ -51,11 +51,12 @@ protected:
             d_.providers.logger()->logError("provider passed a null instance; it is left out");
             return;
         }
-        const ClassDecl* cls = d_.repository.find(instance.getClassName().c_str());
         keepHeadroom(out_);
         out_ += "<VALUE.NAMEDINSTANCE>";
         CimXmlWriter writer = d_.writer(out_);
-        writer.instanceName(instancePath(d_.call.nameSpace, instance, cls));
+        // Named by its Key-qualified properties alone, as OpenWBEM's own daemon names it: an
+        // instance whose provider marks no key goes out unnamed rather than named by a guess.
+        writer.instanceName(instancePath(d_.call.nameSpace, instance, nullptr));
         writer.instance(instance);
         out_ += "</VALUE.NAMEDINSTANCE>";
     }

@@ -197,12 +197,10 @@ CIMInstance& CIMInstance::setProperty(const String& name, const CIMValue& cv)
     {
         added.setDataType(cv.getCIMDataType());
     }
+    // A property added by name and value has no qualifiers, so it is no key, whatever its
+    // value: not even a reference, as the real library has it. Only a property given whole,
+    // with its Key qualifier, becomes part of the instance's name.
     d.properties.append(added);
-    // Without a Key qualifier only a reference value makes the new property a key.
-    if (added.isKey())
-    {
-        storeKey(d.keys, added);
-    }
     return *this;
 }
 

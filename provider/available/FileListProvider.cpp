@@ -6,13 +6,17 @@
 #include "FileNameProvider.h"
 #include "common/Common.h"
 
+#include "OW_CIMDataType.hpp"
 #include "OW_CIMException.hpp"
+#include "OW_CIMNULL.hpp"
 #include "OW_CIMInstance.hpp"
 #include "OW_CIMObjectPath.hpp"
 #include "OW_CIMProperty.hpp"
 #include "OW_CIMValue.hpp"
 #include "OW_ResultHandlerIFC.hpp"
 #include "OW_ResultHandlers.hpp"
+
+#include <algorithm>
 
 using namespace OpenWBEM;
 using namespace OpenWBEM::WBEMFlags;
@@ -55,6 +59,43 @@ CIMInstance FileInstance(const String& name)
     return instance;
 }
 
+// One link, both ends marked as keys so that it names itself under any CIMOM.
+CIMInstance Link(const String& ns, const AvaliableUpdate& update, const String& fileName)
+{
+    CIMObjectPath updatePath(ns, AvaliableUpdateProvider::BuildInstance(update, 0));
+    updatePath.setNameSpace(ns);
+    CIMObjectPath filePath(ns, FileInstance(fileName));
+    filePath.setNameSpace(ns);
+    CIMInstance link(kFileListClassName);
+    link.setProperty(ProvPropCreateKey(kAntecedentRole, CIMValue(updatePath)));
+    link.setProperty(ProvPropCreateKey(kDependentRole, CIMValue(filePath)));
+    return link;
+}
+
+void RefuseNotFound() SWU_NORETURN;
+void RefuseNotFound()
+{
+    OW_THROWCIM(CIMException::NOT_FOUND);
+}
+
+// The end of a link that a key names, or a null path when the key is missing, is no
+// reference or names another class.
+CIMObjectPath ReferenceKey(const CIMObjectPath& link, const char* role, const char* className)
+{
+    CIMValue value = link.getKeyValue(role);
+    CIMObjectPath end(CIMNULL);
+    if (!value || value.getType() != CIMDataType::REFERENCE)
+    {
+        RefuseNotFound();
+    }
+    value.get(end);
+    if (!end || !end.getClassName().equalsIgnoreCase(className))
+    {
+        RefuseNotFound();
+    }
+    return end;
+}
+
 // The paths, in the request's namespace, of the instances a handler call collected.
 void HandlePathsOf(const CIMInstanceArray& instances, const String& ns,
                    CIMObjectPathResultHandlerIFC& result)
@@ -92,32 +133,43 @@ void FileListMapProvider::enumInstances(
     Array<AvaliableUpdate> updates = AvaliableListSnapshot();
     for (size_t u = 0; u < updates.size(); ++u)
     {
-        CIMObjectPath updatePath(ns, AvaliableUpdateProvider::BuildInstance(updates[u], 0));
-        updatePath.setNameSpace(ns);
         String patchName = updates[u].getPatchName();
         OutputDebug("Patch: %s", patchName.c_str());
         StringArray names = FileNamesOf(updates[u]);
         for (size_t f = 0; f < names.size(); ++f)
         {
-            CIMInstance file = FileInstance(names[f]);
             OutputDebug("Filename: %s", names[f].c_str());
-            CIMObjectPath filePath(ns, file);
-            filePath.setNameSpace(ns);
-            CIMInstance link(kFileListClassName);
-            link.setProperty(kAntecedentRole, CIMValue(updatePath));
-            link.setProperty(kDependentRole, CIMValue(filePath));
-            result.handle(link);
+            result.handle(Link(ns, updates[u], names[f]));
         }
     }
 }
 
-CIMInstance FileListMapProvider::getInstance(
-    const ProviderEnvironmentIFCRef& /*env*/, const String& /*ns*/,
-    const CIMObjectPath& /*instanceName*/, ELocalOnlyFlag /*localOnly*/,
-    EIncludeQualifiersFlag /*includeQualifiers*/, EIncludeClassOriginFlag /*includeClassOrigin*/,
-    const StringArray* /*propertyList*/, const CIMClass& /*cimClass*/)
+CIMInstance FileListMapProvider::getInstance(const ProviderEnvironmentIFCRef& /*env*/,
+                                             const String& ns, const CIMObjectPath& instanceName,
+                                             ELocalOnlyFlag /*localOnly*/,
+                                             EIncludeQualifiersFlag /*includeQualifiers*/,
+                                             EIncludeClassOriginFlag /*includeClassOrigin*/,
+                                             const StringArray* /*propertyList*/,
+                                             const CIMClass& /*cimClass*/)
 {
-    return CIMInstance();
+    // The link exists when both of its ends do: the update in the last listing of available
+    // updates, and the file among the files the tool lists for that update.
+    CIMObjectPath updatePath = ReferenceKey(instanceName, kAntecedentRole, kAvaliableClassName);
+    CIMObjectPath filePath = ReferenceKey(instanceName, kDependentRole, kFileNameClassName);
+    CIMValue id = updatePath.getKeyValue("InstanceID");
+    CIMValue file = filePath.getKeyValue("FileName");
+    if (!id || !file)
+    {
+        RefuseNotFound();
+    }
+    Array<AvaliableUpdate> updates = AvaliableListSnapshot();
+    const AvaliableUpdate& update = updates[GetIndexFromInstanceID(id.toString(), updates)];
+    StringArray names = FileNamesOf(update);
+    if (std::find(names.begin(), names.end(), file.toString()) == names.end())
+    {
+        RefuseNotFound();
+    }
+    return Link(ns, update, file.toString());
 }
 
 CIMObjectPath FileListMapProvider::createInstance(const ProviderEnvironmentIFCRef& /*env*/,

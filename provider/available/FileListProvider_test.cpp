@@ -167,9 +167,33 @@ TEST_F(FileListTest, EnumerationFollowsTheLastListingOfUpdates)
     std::vector<std::string> lines = runner->commandLines();
     EXPECT_EQ(lines.end(), std::find(lines.begin(), lines.end(), kCacheListing));
 
-    CIMInstance empty = Get(fileList, names[0]);
-    EXPECT_TRUE(empty.getClassName().empty());
-    EXPECT_TRUE(empty.getProperties().empty());
+    // Each link names itself by its two ends, and can be read back by that name; a name one of
+    // whose ends does not exist is not found.
+    EXPECT_EQ(std::string(names[2].toString().c_str()),
+              std::string(CIMObjectPath(kTestNamespace, links[2]).toString().c_str()));
+    CIMInstance read = Get(fileList, names[2]);
+    EXPECT_EQ(String(kFileList), read.getClassName());
+    EXPECT_EQ("/root/cimv2:ZVQ_AvailableSoftwareFileName.FileName=\"c.bin\"",
+              Text(read, "Dependent"));
+    auto withEnd = [&](const char* role, const CIMObjectPath& end)
+    {
+        CIMObjectPath path(names[2]);
+        path.setKeyValue(role, CIMValue(end));
+        return path;
+    };
+    CIMObjectPath otherFile(kFileName, kTestNamespace);
+    otherFile.setKeyValue("FileName", CIMValue(String("nope.bin")));
+    CIMObjectPath otherUpdate(kAvaliableClass, kTestNamespace);
+    otherUpdate.setKeyValue("InstanceID", CIMValue(String("7")));
+    CIMObjectPath wrongClass(kFileName, kTestNamespace);
+    wrongClass.setKeyValue("InstanceID", CIMValue(String("0")));
+    for (const CIMObjectPath& path :
+         {withEnd("Dependent", otherFile), withEnd("Antecedent", otherUpdate),
+          withEnd("Antecedent", wrongClass), CIMObjectPath(kFileList, kTestNamespace)})
+    {
+        EXPECT_EQ(CIMException::NOT_FOUND, StatusOf([&] { Get(fileList, path); }))
+            << path.toString();
+    }
     CIMInstance instance(kFileList);
     EXPECT_EQ(CIMException::NOT_SUPPORTED,
               StatusOf([&] { fileList.createInstance(env, kTestNamespace, instance); }));

@@ -75,15 +75,15 @@ void SetSingleKey(CIMObjectPath& path, const char* name, const String& value)
 CIMInstance BuildCartridgeInstance(const InventoryObject& record)
 {
     CIMInstance instance(gEMVersionClass);
-    instance.setProperty("Version", CIMValue(record.getVersion()));
+    instance.setProperty(ProvPropCreateKey("Version", CIMValue(record.getVersion())));
     return instance;
 }
 
 CIMInstance BuildSoftwareIdentityInstance(const InventoryObject& record)
 {
     CIMInstance instance(kSoftwareIdentityClassName);
-    // A plain property: the path carries the key, the instance does not mark it.
-    instance.setProperty("InstanceID", CIMValue(record.getInstanceID()));
+    // Marked as the key, so that the instance names itself under any CIMOM.
+    instance.setProperty(ProvPropCreateKey("InstanceID", CIMValue(record.getInstanceID())));
     instance.setProperty("Name", CIMValue(record.getName()));
     instance.setProperty("PackageVersion", CIMValue(record.getVersion()));
     instance.setProperty("RevisionNumber", CIMValue(record.getVersion()));

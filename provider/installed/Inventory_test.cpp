@@ -54,6 +54,7 @@ protected:
         for (const CIMInstance& instance : Enum(provider, kCartridge))
         {
             EXPECT_EQ(1u, instance.getProperties().size());
+            EXPECT_EQ(1u, CIMObjectPath("root/cimv2", instance).getKeys().size());
             versions.push_back(Text(instance, "Version"));
         }
         return versions;
@@ -73,7 +74,9 @@ TEST_F(InventoryTest, ListingBecomesSoftwareIdentities)
     ASSERT_EQ(4u, instances.size());
     const CIMInstance& kernel = instances[0];
     EXPECT_EQ(String(kIdentity), kernel.getClassName());
-    EXPECT_FALSE(kernel.getProperty("InstanceID").isKey());
+    // The key is marked, so a CIMOM that names instances by their keys names it.
+    EXPECT_EQ("/root/cimv2:ZVQ_SoftwareIdentity.InstanceID=\"0\"",
+              std::string(CIMObjectPath("root/cimv2", kernel).toString().c_str()));
     EXPECT_EQ(
         (std::vector<std::string>{"InstanceID=0", "Name=kernel", "PackageVersion=1.0",
                                   "RevisionNumber=1.0", "Classifications=8",
