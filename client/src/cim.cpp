@@ -74,14 +74,18 @@ bool Instance::has(const std::string& name) const
 
 const Value* MethodResult::out(const std::string& name) const
 {
+    // A CIMOM that fills in an empty entry for every OUT parameter before the provider runs
+    // sends the provider's own entry after it, under the same name: the last one with a value
+    // is the answer.
+    const Value* found = nullptr;
     for (const auto& p : outParameters)
     {
-        if (p.first == name)
+        if (p.first == name && (found == nullptr || found->null || !p.second.null))
         {
-            return &p.second;
+            found = &p.second;
         }
     }
-    return nullptr;
+    return found;
 }
 
 const char* statusName(int code)

@@ -94,6 +94,8 @@ public:
         curl_slist* headers = nullptr;
         for (const std::string& h :
              {std::string("Content-Type: application/xml; charset=\"utf-8\""),
+              // Some CIMOMs refuse curl's "*/*" with 406 Not Acceptable.
+              std::string("Accept: application/xml, text/xml"),
               std::string("CIMProtocolVersion: 1.0"), std::string("CIMOperation: MethodCall"),
               "CIMMethod: " + request.method, "CIMObject: " + request.object,
               std::string("Expect:")})

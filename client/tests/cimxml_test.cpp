@@ -140,12 +140,12 @@ TEST(CimXmlAnswer, AnythingElseIsAProtocolError)
 
 TEST(CimXmlAnswer, MethodResultsAndAssociatorNames)
 {
-    // A host that repeats an OUT parameter: the first one counts.
+    // A host that sends an empty entry for the OUT parameter, then the provider's.
     MethodResult r = cimxml::parseMethodResponse(
         answer("METHODRESPONSE", "GetProgress",
                "<RETURNVALUE PARAMTYPE=\"sint8\"><VALUE>1</VALUE></RETURNVALUE>"
-               "<PARAMVALUE NAME=\"Status\" PARAMTYPE=\"string\"><VALUE>step 1 of 3</VALUE>"
-               "</PARAMVALUE><PARAMVALUE NAME=\"Status\"><VALUE>other</VALUE></PARAMVALUE>"),
+               "<PARAMVALUE NAME=\"Status\" PARAMTYPE=\"string\"></PARAMVALUE>"
+               "<PARAMVALUE NAME=\"Status\"><VALUE>step 1 of 3</VALUE></PARAMVALUE>"),
         "GetProgress");
     EXPECT_EQ(r.returnValue.text, "1");
     ASSERT_NE(r.out("Status"), nullptr);
