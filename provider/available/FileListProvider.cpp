@@ -257,12 +257,9 @@ void FileListMapProvider::references(const ProviderEnvironmentIFCRef& env,
     {
         CIMInstance link(resultClass);
         CIMObjectPath dependent(ns, files[i]);
-        CIMPropertyArray ends;
-        ends.append(CIMProperty(kAntecedentRole, CIMValue(antecedent)));
-        ends.append(CIMProperty(kDependentRole, CIMValue(dependent)));
-        link.setKeys(ends);
-        link.setProperty(ends[0]);
-        link.setProperty(ends[1]);
+        // Marked like the enumerated links, so both kinds look alike to a client.
+        link.setProperty(ProvPropCreateKey(kAntecedentRole, CIMValue(antecedent)));
+        link.setProperty(ProvPropCreateKey(kDependentRole, CIMValue(dependent)));
         result.handle(link);
     }
 }

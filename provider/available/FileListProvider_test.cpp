@@ -3,6 +3,8 @@
 #include "available/AvaliableTestSupport.h"
 #include "available/FileListProvider.h"
 
+#include "OW_CIMQualifier.hpp"
+
 #include <algorithm>
 
 using namespace OpenWBEM;
@@ -120,6 +122,11 @@ TEST_F(FileListTest, ReferencesAreSeenFromTheUpdate)
         EXPECT_EQ("/other/ns:ZVQ_AvailableSoftwareFileName.FileName=\"z.bin\"",
                   Text(links[1], "Dependent"));
         EXPECT_EQ(2u, links[1].getKeyValuePairs().size());
+        for (const char* end : {"Antecedent", "Dependent"})
+        {
+            EXPECT_TRUE(links[1].getProperty(end).hasTrueQualifier(CIMQualifier::CIM_QUAL_KEY))
+                << role << " " << end;
+        }
     }
 
     CIMObjectPathArray paths;
