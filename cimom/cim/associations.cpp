@@ -212,7 +212,7 @@ std::optional<std::string> associations(Dispatch& d, AssociationQuery kind)
 {
     OpenWBEM::CIMObjectPath objectName;
     const Query q = readQuery(d, kind, objectName);
-    const ClassDecl& objectClass = d.requireClass(objectName.getClassName().c_str());
+    const ClassDecl& objectClass = d.requireClass(objectName.getClassName().c_str(), CIMException::NOT_FOUND);
     if (!objectName.isInstancePath())
     {
         return classAssociations(d, q, objectClass);

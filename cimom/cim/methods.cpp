@@ -55,9 +55,7 @@ CIMValue typedParameter(const WireParam& given, const ParameterDecl& declared)
     }
     catch (const OpenWBEM::Exception& e)
     {
-        throwCim(CIMException::INVALID_PARAMETER,
-                 "Parameter " + declared.name + " is not a valid " +
-                     cimTypeName(declared.type.type) + ": " + e.getMessage());
+        throwCim(CIMException::INVALID_PARAMETER, castFailure(e));
     }
 }
 
@@ -166,12 +164,15 @@ mergedOutParameters(const OpenWBEM::CIMParamValueArray& out)
 
 std::string invokeMethod(Dispatch& d)
 {
-    const ClassDecl& cls = d.requireClass(d.call.target.getClassName().c_str());
+    const ClassDecl& cls = d.requireClass(d.call.target.getClassName().c_str(), CIMException::NOT_FOUND);
     OpenWBEM::CIMObjectPath path = d.call.target;
     path.setNameSpace(d.ns());
     if (path.isInstancePath())
     {
         path = castKeys(path, cls);
+        // Any failure to read the instance, a provider's CIM_ERR_FAILED included, answers
+        // CIM_ERR_NOT_FOUND, as OpenWBEM's daemon does before every method call on an instance
+        // path (Static methods too): clients written against it rely on that answer.
         try
         {
             d.fetchInstance(path, cls, false, false, false, nullptr);

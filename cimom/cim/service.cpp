@@ -133,12 +133,13 @@ std::string localHostName()
 
 // ---- Dispatch ----
 
-const ClassDecl& Dispatch::requireClass(const std::string& className) const
+const ClassDecl& Dispatch::requireClass(const std::string& className,
+                                        CIMException::ErrNoType missing) const
 {
     const ClassDecl* cls = repository.find(className);
     if (cls == nullptr)
     {
-        throwCim(CIMException::INVALID_CLASS,
+        throwCim(missing,
                  OpenWBEM::CIMObjectPath(owString(className), ns()).toString().c_str());
     }
     return *cls;
@@ -198,7 +199,8 @@ std::optional<std::string> getClass(Dispatch& d)
 {
     const IntrinsicParams p(d.call.params, {"ClassName", "LocalOnly", "IncludeQualifiers",
                                             "IncludeClassOrigin", "PropertyList"});
-    const ClassDecl& cls = d.requireClass(p.className("ClassName", true));
+    // GetClass of a class that does not exist: CIM_ERR_NOT_FOUND (DSP0200).
+    const ClassDecl& cls = d.requireClass(p.className("ClassName", true), CIMException::NOT_FOUND);
     ClassView view;
     view.localOnly = p.flag("LocalOnly", true);
     view.includeQualifiers = p.flag("IncludeQualifiers", true);

@@ -97,7 +97,12 @@ struct Dispatch
     OpenWBEM::ProviderEnvironmentIFCRef env;
 
     // The class, or CIM_ERR_INVALID_CLASS naming "/<ns>:<class>".
-    const ClassDecl& requireClass(const std::string& className) const;
+    // `missing` is the status for a class that does not exist: CIM_ERR_INVALID_CLASS for the
+    // operations on classes and instances; CIM_ERR_NOT_FOUND where the class is only the
+    // object of a method call or an association query, as OpenWBEM's daemon answers there.
+    const ClassDecl& requireClass(
+        const std::string& className,
+        OpenWBEM::CIMException::ErrNoType missing = OpenWBEM::CIMException::INVALID_CLASS) const;
     OpenWBEM::String ns() const { return OpenWBEM::String(call.nameSpace.c_str()); }
     CimXmlWriter writer(std::string& out) const { return CimXmlWriter(out, &repository, host); }
     // The instance interface of the provider serving `cls`, or null when no provider serves it

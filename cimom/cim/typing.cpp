@@ -76,6 +76,29 @@ const char* cimTypeName(CIMDataType::Type type)
     }
 }
 
+std::string castFailure(const OpenWBEM::Exception& e)
+{
+    std::string text = e.getMessage();
+    // "Cannot convert <type> value "<text>" to <type>: <reason>"
+    if (text.rfind("Cannot convert ", 0) == 0)
+    {
+        const size_t quoteEnd = text.find("\" to ");
+        const size_t colon = quoteEnd == std::string::npos ? quoteEnd : text.find(": ", quoteEnd);
+        if (colon != std::string::npos)
+        {
+            text = text.substr(colon + 2);
+        }
+    }
+    // "general error (<reason>)": a CIM exception's status text around its message.
+    const size_t open = text.find(" (");
+    if (open != std::string::npos && !text.empty() && text.back() == ')' &&
+        text.find_first_not_of("abcdefghijklmnopqrstuvwxyz ") == open + 1)
+    {
+        text = text.substr(open + 2, text.size() - open - 3);
+    }
+    return text;
+}
+
 CIMValue castToDeclared(const CIMValue& value, const TypeDecl& type)
 {
     if (!value)
@@ -124,9 +147,7 @@ OpenWBEM::CIMObjectPath castKeys(const OpenWBEM::CIMObjectPath& path, const Clas
         }
         catch (const OpenWBEM::Exception& e)
         {
-            throwCim(OpenWBEM::CIMException::INVALID_PARAMETER,
-                     "Key " + declared->name + " is not a valid " +
-                         cimTypeName(declared->type.type) + ": " + e.getMessage());
+            throwCim(OpenWBEM::CIMException::INVALID_PARAMETER, castFailure(e));
         }
     }
     out.setKeys(keys);
@@ -152,9 +173,7 @@ OpenWBEM::CIMInstance fitInstance(const OpenWBEM::CIMInstance& instance, const C
         }
         catch (const OpenWBEM::Exception& e)
         {
-            throwCim(OpenWBEM::CIMException::INVALID_PARAMETER,
-                     "Property " + declared.name + " is not a valid " +
-                         cimTypeName(declared.type.type) + ": " + e.getMessage());
+            throwCim(OpenWBEM::CIMException::INVALID_PARAMETER, castFailure(e));
         }
         OpenWBEM::CIMProperty prop(owString(declared.name), toDataType(declared.type));
         if (value)

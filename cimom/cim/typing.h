@@ -29,6 +29,11 @@ OpenWBEM::CIMDataType toDataType(const TypeDecl& type);
 // The CIM-XML name of a type: "uint8" ... "datetime", "char16", "reference".
 const char* cimTypeName(OpenWBEM::CIMDataType::Type type);
 
+// The reason alone of a failed castToDeclared, as OpenWBEM's daemon tells it to the client
+// ("Unable to convert "maybe" into bool", "Invalid format for date time"), without the
+// conversion's own preamble or a status text around it.
+std::string castFailure(const OpenWBEM::Exception& e);
+
 // `value` as the declared type. Text loses surrounding white space before it becomes anything
 // but a string. A null value stays null. Throws OpenWBEM::ValueCastException.
 OpenWBEM::CIMValue castToDeclared(const OpenWBEM::CIMValue& value, const TypeDecl& type);

@@ -59,7 +59,7 @@ size_t utf8Length(std::string_view text, size_t i)
 
 } // namespace
 
-std::string xmlEscape(std::string_view text, bool attribute)
+std::string xmlEscape(std::string_view text, bool /*attribute: escaped alike*/)
 {
     std::string out;
     out.reserve(text.size() + text.size() / 8);
@@ -93,17 +93,23 @@ std::string xmlEscape(std::string_view text, bool attribute)
         case '&':
             out += "&amp;";
             break;
+        // Quotes, apostrophes and white space other than the blank go out as references in
+        // text as in attributes, as OpenWBEM's daemon sends them: clients that print values
+        // as received then print the same from both.
         case '"':
-            out += attribute ? "&quot;" : "\"";
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
             break;
         case '\r':
             out += "&#13;";
             break;
         case '\n':
-            out += attribute ? "&#10;" : "\n";
+            out += "&#10;";
             break;
         case '\t':
-            out += attribute ? "&#9;" : "\t";
+            out += "&#9;";
             break;
         default:
             if (c < 0x20)

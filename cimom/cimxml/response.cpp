@@ -129,7 +129,7 @@ std::string_view view(const OpenWBEM::String& s)
 // Bytes that xmlEscape hands back unchanged in both text and attribute positions.
 bool passesUnescaped(unsigned char c)
 {
-    return c >= 0x20 && c < 0x80 && c != '<' && c != '>' && c != '&' && c != '"';
+    return c >= 0x20 && c < 0x80 && c != '<' && c != '>' && c != '&' && c != '"' && c != '\'';
 }
 
 // Paths made without a host name this server; the reply must not tell a remote client that

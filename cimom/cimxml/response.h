@@ -23,9 +23,9 @@ namespace cimom
 inline constexpr const char* kCimXmlContentType = "application/xml; charset=\"utf-8\"";
 
 // Character data for element content or (with `attribute`) a double-quoted attribute. Markup
-// characters become entities, carriage returns (and in attributes tabs and newlines) become
-// character references so they survive parsing, and bytes that XML 1.0 cannot carry (control
-// characters, invalid UTF-8) become U+FFFD.
+// characters and quotes become entities, carriage returns, line feeds and tabs become character
+// references (in text as in attributes, as OpenWBEM's daemon writes them), and bytes that XML
+// 1.0 cannot carry (control characters, invalid UTF-8) become U+FFFD.
 std::string xmlEscape(std::string_view text, bool attribute = false);
 
 // Appends xmlEscape(text, attribute) to `out`; text that needs no escaping (the common case) is

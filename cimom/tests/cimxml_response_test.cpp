@@ -29,9 +29,10 @@ using OpenWBEM::String;
 
 TEST(ResponseEncoding, AnyTextBecomesValidXmlThatReadsBackTheSame)
 {
-    EXPECT_EQ(xmlEscape("a<b>&\"c\""), "a&lt;b&gt;&amp;\"c\"");
+    // The forms OpenWBEM's daemon writes, in text and attributes alike.
+    EXPECT_EQ(xmlEscape("a<b>&\"c\"'d'"), "a&lt;b&gt;&amp;&quot;c&quot;&apos;d&apos;");
     EXPECT_EQ(xmlEscape("a\"b", true), "a&quot;b");
-    EXPECT_EQ(xmlEscape("line\r\nnext\ttab"), "line&#13;\nnext\ttab");
+    EXPECT_EQ(xmlEscape("line\r\nnext\ttab"), "line&#13;&#10;next&#9;tab");
     EXPECT_EQ(xmlEscape("x\ny\tz", true), "x&#10;y&#9;z");
     EXPECT_EQ(xmlEscape(std::string("bell\x07") + '\0' + "end"), "bell\xEF\xBF\xBD\xEF\xBF\xBD"
                                                                  "end");

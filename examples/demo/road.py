@@ -54,10 +54,11 @@ class Session:
     """The daemon, the web server with the sample updates, and their workspace, started and
     stopped together."""
 
-    def __init__(self, paths, workdir, tool_settings):
+    def __init__(self, paths, workdir, tool_settings, daemon_class=None):
         self.paths = paths
         self.workspace = Workspace(paths, workdir, tool_settings)
-        self.daemon = Daemon(self.workspace)
+        # Our daemon unless the caller brings another host with the same start and stop.
+        self.daemon = (daemon_class or Daemon)(self.workspace)
         updates = os.path.normpath(paths["updates"])
         self.http_directory = os.path.basename(updates)
         self.server = UpdateServer(os.path.dirname(updates),
@@ -83,8 +84,9 @@ class Session:
 
 def describe(session, transcript, password_shown):
     ws = session.workspace
-    transcript.field("daemon", "cimomd at %s, user %s, password %s"
-                     % (session.daemon.url, ws.user, password_shown))
+    transcript.field("daemon", "%s at %s, user %s, password %s"
+                     % (getattr(session.daemon, "name", "cimomd"), session.daemon.url, ws.user,
+                        password_shown))
     transcript.field("provider", os.path.join(session.paths["provider_dir"],
                                               "libSoftwareUpdateProvider.so"))
     transcript.field("tool", "%s, state in %s" % (session.paths["softinv"], ws.state_dir))
@@ -92,10 +94,10 @@ def describe(session, transcript, password_shown):
                      % (session.paths["updates"], session.server.port, session.http_directory))
 
 
-def walk(paths, workdir, transcript, stop_on_failure, tool_settings=None):
+def walk(paths, workdir, transcript, stop_on_failure, tool_settings=None, daemon_class=None):
     """Starts everything, walks the road, stops everything. Returns the Road (its checks and
     failures) and the Session (for checks after the stop)."""
-    session = Session(paths, workdir, tool_settings or DEMO_TOOL_SETTINGS)
+    session = Session(paths, workdir, tool_settings or DEMO_TOOL_SETTINGS, daemon_class)
     road = None
     try:
         session.start()
