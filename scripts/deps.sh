@@ -4,6 +4,8 @@ BUILD_PACKAGES=(g++ make cmake pkg-config libgtest-dev libgmock-dev tzdata libcu
 # What the full test run adds: clang with its sanitizer and libFuzzer runtimes, and the
 # symbolizer that turns their reports' addresses into file and line.
 CHECK_PACKAGES=(clang libclang-rt-14-dev llvm)
+# What building OpenWBEM's own daemon (the real-host stage) needs.
+REAL_HOST_PACKAGES=(autoconf automake libtool bison flex zlib1g-dev libpam0g-dev)
 
 ensure_packages() {
     local missing=()

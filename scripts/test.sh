@@ -9,16 +9,23 @@
 #              input matrices (label "matrix"), which add no threads of
 #              their own to what the other daemon tests run                  (build/tsan)
 #   fuzz       clang libFuzzer build, each fuzz target for a bounded time    (build/fuzz)
+#   real-host  OpenWBEM's own daemon built from ../shared/openwbem-real, the
+#              provider copies built against its headers, and the road, the
+#              swu road and the differential wbemcli driver run against it
+#              (and the driver against ours too)                  (build/real, build/test)
 # Any failing test, sanitizer report or fuzzer crash fails the run. The stage timings are
 # printed at the end.
 #
-# Usage: scripts/test.sh [--quick | --full] [CMake configure arguments...]
-#   (default) memory, asan, tsan and fuzz: what CI runs; the fuzz corpora run as tests under
-#             asan, with gcc
+# Usage: scripts/test.sh [--quick | --full | --real-host] [CMake configure arguments...]
+#   (default) memory, asan, tsan, fuzz and real-host: what CI runs; the fuzz corpora run as
+#             tests under asan, with gcc
 #   --quick   the normal build and every test: the fast check while working
-#   --full    build, asan, tsan and fuzz
+#   --full    build, asan, tsan, fuzz and real-host
+#   --real-host  the real-host stage alone
 # Environment: BUILD_DIR (normal build directory), SWU_FUZZ_SECONDS (per fuzz target,
-# default 20), SWU_FUZZ_RSS_MB (memory limit of one fuzz run, default 2048).
+# default 20), SWU_FUZZ_RSS_MB (memory limit of one fuzz run, default 2048), SWU_SHARED_DIR
+# (where openwbem-real/ is; default ../shared beside the repository), OWREAL (where OpenWBEM
+# is built and installed; default /tmp/owreal).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -29,6 +36,7 @@ for arg in "$@"; do
     case "$arg" in
     --quick) mode=quick ;;
     --full) mode=full ;;
+    --real-host) mode=real ;;
     *) configure_args+=("$arg") ;;
     esac
 done
@@ -64,7 +72,7 @@ run_stage() {
     echo "== $name"
     local start=$SECONDS
     "$@"
-    timings+=("$(printf '%-6s %4d s' "$name" $((SECONDS - start)))")
+    timings+=("$(printf '%-9s %4d s' "$name" $((SECONDS - start)))")
 }
 
 # build_and_test <dir> <ctest arguments> -- <configure arguments...>
@@ -136,6 +144,44 @@ fuzz_all() {
     fi
 }
 
+# OpenWBEM's own daemon as the second host. Its build is skipped when OWREAL already holds one.
+real_host() {
+    local shared=${SWU_SHARED_DIR:-$PWD/../shared}
+    local build_script=$shared/openwbem-real/build.sh
+    if [ ! -f "$build_script" ]; then
+        echo "real-host: $build_script not found; put shared/ beside the repository or set" \
+            "SWU_SHARED_DIR" >&2
+        return 1
+    fi
+    ensure_packages "${REAL_HOST_PACKAGES[@]}"
+    export OWREAL=${OWREAL:-/tmp/owreal}
+    JOBS=$jobs bash "$build_script"
+    local prefix=$OWREAL/inst real=build/real ours=${BUILD_DIR:-build/test}
+    cmake -S . -B "$real" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSWU_WERROR=ON \
+        -DSWU_OPENWBEM_PREFIX="$prefix"
+    cmake --build "$real" -j"$jobs"
+    cmake -S . -B "$ours" -DCMAKE_BUILD_TYPE=Debug -DSWU_WERROR=ON "${configure_args[@]}"
+    cmake --build "$ours" -j"$jobs" --target swu_demo swu
+    local paths=$ours/examples/demo/demo_paths.json
+    local host=(--owreal "$prefix" --real-provider-dir "$real/examples/demo/providers")
+    local failed=() check
+    for check in road swu-road differential; do
+        echo "-- $check against owcimomd"
+        case "$check" in
+        road) python3 tests/e2e/run_road.py --paths "$paths" --host real "${host[@]}" ;;
+        swu-road) python3 client/tests/swu_road.py --swu "$ours/client/swu" --paths "$paths" \
+            --host real "${host[@]}" ;;
+        differential) python3 tests/e2e/run_differential.py --paths "$paths" "${host[@]}" ;;
+        esac || failed+=("$check")
+    done
+    echo "real-host: $((3 - ${#failed[@]})) passed, ${#failed[@]} failed ${failed[*]}"
+    [ "${#failed[@]}" -eq 0 ]
+}
+
+if [ "$mode" = real ]; then
+    run_stage real-host real_host
+    exit 0
+fi
 if [ "$mode" = checks ]; then
     run_stage memory memory_bounds
 else
@@ -147,3 +193,4 @@ fi
 run_stage asan build_and_test build/asan -- -DSWU_SANITIZE=address,undefined
 run_stage tsan build_and_test build/tsan -LE matrix -- -DSWU_SANITIZE=thread
 run_stage fuzz fuzz_all
+run_stage real-host real_host
