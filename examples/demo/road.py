@@ -94,9 +94,11 @@ def describe(session, transcript, password_shown):
                      % (session.paths["updates"], session.server.port, session.http_directory))
 
 
-def walk(paths, workdir, transcript, stop_on_failure, tool_settings=None, daemon_class=None):
+def walk(paths, workdir, transcript, stop_on_failure, tool_settings=None, daemon_class=None,
+         after=None):
     """Starts everything, walks the road, stops everything. Returns the Road (its checks and
-    failures) and the Session (for checks after the stop)."""
+    failures) and the Session (for checks after the stop). after(session, transcript), when
+    given, runs on the same daemon once the road is done and answers whether it went well."""
     session = Session(paths, workdir, tool_settings or DEMO_TOOL_SETTINGS, daemon_class)
     road = None
     try:
@@ -113,6 +115,8 @@ def walk(paths, workdir, transcript, stop_on_failure, tool_settings=None, daemon
         client = Client(session.daemon, session.workspace.user, session.workspace.password)
         road = Road(client, session, transcript, stop_on_failure)
         road.walk()
+        if after is not None and not after(session, transcript):
+            road.failures.append("the part after the road")
     except RoadFailure as failure:
         if road is not None:
             road.failures.append(str(failure))
@@ -189,7 +193,14 @@ def main():
         if args.serve:
             return serve(paths, workdir, transcript)
         started = time.monotonic()
-        road, _ = walk(paths, workdir, transcript, stop_on_failure=True)
+        after = None
+        if os.path.exists(paths.get("swu", "")):
+            import swu_part  # noqa: E402
+
+            def after(session, t):
+                t.title("The same server with swu, the administrator's client")
+                return swu_part.walk(session, t, paths["swu"])
+        road, _ = walk(paths, workdir, transcript, stop_on_failure=True, after=after)
         elapsed = time.monotonic() - started
         print()
         if road is None or road.failures:
