@@ -31,20 +31,6 @@ struct CIMInstance::INSTData : public cimimpl::Shared
 namespace
 {
 
-// Puts a key property into the key list, replacing the entry of the same name.
-void storeKey(CIMPropertyArray& keys, const CIMProperty& prop)
-{
-    const long i = cimimpl::findByName(keys, prop.getName());
-    if (i < 0)
-    {
-        keys.append(prop);
-    }
-    else
-    {
-        keys[size_t(i)] = prop;
-    }
-}
-
 CIMPropertyArray keysOf(const CIMPropertyArray& props)
 {
     CIMPropertyArray keys;
@@ -187,7 +173,7 @@ CIMInstance& CIMInstance::setProperty(const String& name, const CIMValue& cv)
         existing.setValue(cv);
         if (existing.isKey())
         {
-            storeKey(d.keys, existing);
+            d.keys = keysOf(d.properties);
         }
         return *this;
     }
@@ -208,17 +194,22 @@ CIMInstance& CIMInstance::setProperty(const CIMProperty& prop)
 {
     INSTData& d = OW_CIM_WRITE(m_pdata);
     const long i = cimimpl::findByName(d.properties, prop.getName());
+    // Whenever a key comes or goes the list is made anew from the properties, as the real
+    // library does: a key replaced by a plain property is no key any more, and the list
+    // follows the order of the properties.
+    bool keysChange = prop.isKey();
     if (i < 0)
     {
         d.properties.append(prop);
     }
     else
     {
+        keysChange = keysChange || d.properties[size_t(i)].isKey();
         d.properties[size_t(i)] = prop;
     }
-    if (prop.isKey())
+    if (keysChange)
     {
-        storeKey(d.keys, prop);
+        d.keys = keysOf(d.properties);
     }
     return *this;
 }
@@ -232,15 +223,12 @@ CIMInstance& CIMInstance::removeProperty(const String& propName)
         return *this;
     }
     // A key that no longer exists must not live on in the paths made from this instance.
-    if (d.properties[size_t(i)].isKey())
-    {
-        const long k = cimimpl::findByName(d.keys, propName);
-        if (k >= 0)
-        {
-            d.keys.remove(size_t(k));
-        }
-    }
+    const bool wasKey = d.properties[size_t(i)].isKey();
     d.properties.remove(size_t(i));
+    if (wasKey)
+    {
+        d.keys = keysOf(d.properties);
+    }
     return *this;
 }
 

@@ -17,10 +17,15 @@ inline std::vector<Cloned>* COWReferenceClone(std::vector<Cloned>* v)
 {
     return new std::vector<Cloned>(*v);
 }
+} // namespace records
+
+// Apart from the records, so that no clone of theirs is within reach either.
+namespace plain
+{
 struct Plain
 {
 };
-} // namespace records
+} // namespace plain
 
 int main()
 {
@@ -34,7 +39,7 @@ int main()
     OpenWBEM::Array<bool> b;
     b.push_back(true);
 #elif defined(REFUSE_PLAIN)
-    OpenWBEM::Array<records::Plain> p;
+    OpenWBEM::Array<plain::Plain> p;
     p.clear();
 #endif
     return static_cast<int>(strings.size() + flags.size() + cloned.size()) - 3;

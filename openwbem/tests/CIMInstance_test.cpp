@@ -81,9 +81,17 @@ TEST(CIMInstance, OnlyKeyPropertiesFeedTheKeyList)
     EXPECT_EQ("InstanceID", keyNames(inst));
     EXPECT_FALSE(inst.getProperty("Antecedent"));
 
-    // Replacing a key property by a plain one leaves the key list alone.
+    // Replacing a key property by a plain one takes it out of the key list: no stale key
+    // value survives in the instance's name.
     inst.setProperty(CIMProperty("InstanceID", CIMValue("9")));
-    EXPECT_EQ(CIMValue(UInt8(3)), inst.getKeyValuePairs()[0].getValue());
+    EXPECT_EQ("", keyNames(inst));
+    EXPECT_EQ("/root/cimv2:Test_Class", CIMObjectPath("root/cimv2", inst).toString());
+
+    // The list is made anew from the properties when a key comes: a reference added earlier
+    // by name is then one of them, in property order.
+    inst.setProperty("Dependent", CIMValue(CIMObjectPath("Other")));
+    inst.setProperty(keyProperty("Name", CIMValue("n")));
+    EXPECT_EQ("Dependent,Name", keyNames(inst));
 }
 
 TEST(CIMInstance, SetKeysAndSetPropertiesOwnTheKeyList)
