@@ -91,7 +91,8 @@ int serve(const ConfigItems& items)
             ? DaemonLogger::toStderr(settings.logLevel)
             : DaemonLogger::toFile(settings.logLocation, settings.logLevel);
 
-    Repository repository;
+    // Like a CIMOM's fresh namespace: the MOF files declare the qualifiers they use.
+    Repository repository(Repository::StartingQualifiers::None);
     for (const auto& file : settings.mofFiles)
     {
         repository.loadMofFile(file);

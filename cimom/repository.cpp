@@ -342,7 +342,11 @@ void MofLoader::addClass(ParsedClass&& parsed)
     repo_.classes_.push_back(std::move(cls));
 }
 
-Repository::Repository() : qualifierTypes_(std::make_unique<QualifierTypes>()) {}
+Repository::Repository(StartingQualifiers start)
+    : qualifierTypes_(std::make_unique<QualifierTypes>(
+          start == StartingQualifiers::None ? QualifierTypes::none() : QualifierTypes()))
+{
+}
 Repository::~Repository() = default;
 Repository::Repository(Repository&&) noexcept = default;
 Repository& Repository::operator=(Repository&&) noexcept = default;
@@ -385,7 +389,7 @@ void Repository::loadMofFile(const std::string& path)
 {
     if (!qualifierTypes_) // moved from
     {
-        qualifierTypes_ = std::make_unique<QualifierTypes>();
+        qualifierTypes_ = std::make_unique<QualifierTypes>(QualifierTypes::none());
     }
     LoadGuard guard(classes_, byLowerName_, *qualifierTypes_);
     try
@@ -403,7 +407,7 @@ void Repository::loadMofText(const std::string& text, const std::string& name)
 {
     if (!qualifierTypes_) // moved from
     {
-        qualifierTypes_ = std::make_unique<QualifierTypes>();
+        qualifierTypes_ = std::make_unique<QualifierTypes>(QualifierTypes::none());
     }
     LoadGuard guard(classes_, byLowerName_, *qualifierTypes_);
     try

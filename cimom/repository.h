@@ -124,7 +124,16 @@ private:
 class Repository
 {
 public:
-    Repository();
+    // What the repository knows of qualifiers before the first MOF is loaded: the standard
+    // ones of the CIM meta model (convenient for tests and tools), or none, as a fresh
+    // namespace of a CIMOM, so that a class using a qualifier nobody declared is refused, as
+    // owmofc refuses it. The daemon starts from none.
+    enum class StartingQualifiers
+    {
+        Standard,
+        None,
+    };
+    explicit Repository(StartingQualifiers start = StartingQualifiers::Standard);
     ~Repository();
     Repository(Repository&&) noexcept;
     Repository& operator=(Repository&&) noexcept;

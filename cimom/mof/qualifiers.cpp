@@ -118,6 +118,13 @@ QualifierTypes::QualifierTypes()
     }
 }
 
+QualifierTypes QualifierTypes::none()
+{
+    QualifierTypes empty;
+    empty.byLowerName_.clear();
+    return empty;
+}
+
 const QualifierType* QualifierTypes::find(const std::string& name) const
 {
     const auto it = byLowerName_.find(mof::lowerAscii(name));

@@ -27,6 +27,9 @@ class QualifierTypes
 public:
     // Starts with the standard qualifiers.
     QualifierTypes();
+    // Knows no qualifier until one is declared, as a fresh namespace of a CIMOM: what the
+    // daemon's repository starts from, so that it refuses what owmofc refuses.
+    static QualifierTypes none();
 
     // Case-insensitive; null for a qualifier nobody declared.
     const QualifierType* find(const std::string& name) const;

@@ -127,7 +127,21 @@ std::vector<std::string> valueList(const QualifierDecl* q)
 
 TEST(ProviderMof, DeclaresTheNineClassesTheProviderServes)
 {
-    Repository repo;
+    // From a repository that knows no qualifier, as the daemon's and owmofc's: the file
+    // declares what it uses. Without those declarations its first class is refused.
+    Repository bare(Repository::StartingQualifiers::None);
+    try
+    {
+        bare.loadMofFile(PROVIDER_MOF_DIR "/ZVQ_AvailableSoftwareUpdate.mof");
+        ADD_FAILURE() << "a class with undeclared qualifiers was accepted";
+    }
+    catch (const MofError& e)
+    {
+        EXPECT_NE(std::string(e.what()).find("unknown qualifier Description"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_TRUE(bare.allClasses().empty());
+    Repository repo(Repository::StartingQualifiers::None);
     repo.loadMofFile(PROVIDER_MOF_DIR "/SoftwareUpdate.mof");
     ASSERT_EQ(expectedClasses().size(), repo.allClasses().size());
     for (const Expected& e : expectedClasses())
