@@ -23,6 +23,8 @@ from road import DEMO_TOOL_SETTINGS, Session, load_paths  # noqa: E402
 
 CLIENT_LIMIT_SECONDS = 120
 WEBAPP = "mgmt-webapp-4.2.0"
+# Applies slow enough that a cancel reaches one still running, under the sanitizers too.
+TOOL_SETTINGS = dict(DEMO_TOOL_SETTINGS, apply_ms=6000)
 
 
 class Failed(Exception):
@@ -246,7 +248,7 @@ def main():
         def daemon_class(workspace):
             return RealDaemon(workspace, args.owreal, args.real_provider_dir)
     workdir = tempfile.mkdtemp(prefix="swu-road-")
-    session = Session(paths, workdir, DEMO_TOOL_SETTINGS, daemon_class)
+    session = Session(paths, workdir, TOOL_SETTINGS, daemon_class)
     road = None
     try:
         session.start()
