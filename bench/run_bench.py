@@ -36,11 +36,19 @@ SCALING_LIMIT = 1.2
 NAMES_OVERHEAD_LIMIT = 1.3
 FOUR_CLIENT_SPEEDUP_MIN = 1.7
 PEAK_PER_BODY_LIMIT = 4.0
+SWU_OVER_WBEMCLI_LIMIT = 1.5
+CLIENT_RUNS = 7
 
 
 def history_listing(count):
     date = "Mon Jan  5 03:04:05 2004"
     return "".join("pkg%d\t1.0\tFixes pkg%d\tSecurity\t%s\tRemovable\n" % (i, i, date)
+                   for i in range(count))
+
+
+def cache_listing(count):
+    return "".join("upd%d\t1.%d\tUpdate %d of the bench\t%d KB\t%s\tAvailable\n"
+                   % (i, i % 7, i, 10 + i % 90, "reboot" if i % 3 == 0 else "noreboot")
                    for i in range(count))
 
 
@@ -226,6 +234,44 @@ def run_memory(daemon, rows):
                  "growth/body %.2f" % ((peak - idle) / body), ""))
 
 
+def median_seconds(argv, env, runs):
+    times = []
+    for _ in range(runs):
+        started = time.monotonic()
+        result = subprocess.run(argv, env=env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, timeout=300)
+        times.append(time.monotonic() - started)
+        if result.returncode != 0:
+            raise RuntimeError("%s failed with %d" % (" ".join(argv[:2]), result.returncode))
+    return sorted(times)[len(times) // 2]
+
+
+def run_clients(daemon, rows):
+    """The same EnumerateInstances of 10,000 available updates, by swu (with its JSON) and by
+    wbemcli; the one daemon and listing for both, alternating so load hits both alike."""
+    count = 10000
+    staged = daemon.listing_file + ".new"
+    with open(staged, "w") as f:
+        f.write(cache_listing(count))
+    os.replace(staged, daemon.listing_file)
+    ws = daemon.workspace
+    env = dict(daemon.env, SWU_URL="http://127.0.0.1:%d" % daemon.daemon.port,
+               SWU_USER=ws.user, SWU_PASSWORD=ws.password)
+    swu = [os.path.join(daemon.build_dir, "client", "swu"), "list", "available", "--json"]
+    wbemcli = ["wbemcli", "ei", "http://%s:%s@127.0.0.1:%d/root/cimv2:ZVQ_AvailableSoftwareUpdate"
+               % (ws.user, ws.password, daemon.daemon.port)]
+    swu_times, wbemcli_times = [], []
+    for _ in range(CLIENT_RUNS):
+        swu_times.append(median_seconds(swu, env, 1))
+        wbemcli_times.append(median_seconds(wbemcli, env, 1))
+    swu_median = sorted(swu_times)[CLIENT_RUNS // 2]
+    wbemcli_median = sorted(wbemcli_times)[CLIENT_RUNS // 2]
+    ratio = swu_median / wbemcli_median
+    rows.append(("5 swu list available --json, %d updates" % count,
+                 "median %.0f ms, wbemcli ei %.0f ms" % (swu_median * 1e3, wbemcli_median * 1e3),
+                 "ratio %.2f" % ratio, verdict(ratio, SWU_OVER_WBEMCLI_LIMIT)))
+
+
 def with_daemon(build_dir, action, rows):
     with tempfile.TemporaryDirectory(prefix="swu-bench-") as directory:
         daemon = BenchDaemon(build_dir, directory)
@@ -254,6 +300,7 @@ def main():
     with_daemon(build_dir, run_throughput, rows)
     # A fresh daemon, so its peak is that of the one large request.
     with_daemon(build_dir, run_memory, rows)
+    with_daemon(build_dir, run_clients, rows)
     print_table(rows)
     # Other work on the machine stretches every process start; the ratios hide part of that.
     print("load average (1 min) at start %.2f, at end %.2f, on %d cores"
