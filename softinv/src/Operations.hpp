@@ -39,6 +39,9 @@ struct Tool
     // Fault on demand: a long operation's process kills itself after its first step.
     bool killAfterFirstStep = false;
     std::optional<DetachedApply> detached;
+    // Whether this run claimed an operation of its own: from then on the in-progress mark is
+    // that operation's, and a reservation seen later belongs to someone else's next one.
+    bool claimedOperation = false;
 
     // A state transaction that first repairs and advances the state (maintain), and after
     // which a due scheduled update is handed to its own process.

@@ -300,6 +300,7 @@ Claim claim(Tool& tool, OpKind kind, const std::string& subject, const std::stri
                 p.kind = kind;
                 p.subject = toFieldText(subject, kMaxStatusTextChars);
                 result.claimed = true;
+                tool.claimedOperation = true;
                 result.opId = opId;
                 result.reason = prepare ? prepare(state, opId) : "";
                 if (!result.reason.empty())

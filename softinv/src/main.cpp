@@ -319,7 +319,9 @@ int run(const Args& args)
     }
     catch (const ToolError& e)
     {
-        if (isLongOperation(args))
+        // Only a run that failed before it claimed its operation still owns the reservation;
+        // a cancelled apply that ends late must not fail the next client's announced one.
+        if (isLongOperation(args) && !tool.claimedOperation)
         {
             releaseReservation(store, e.message);
         }
