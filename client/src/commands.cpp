@@ -151,11 +151,11 @@ const View& viewFor(const std::string& what)
 // The available update the administrator names, checked again just before it is acted on:
 // positions in the listing are shared by every client of the server, and another client's
 // listing may have moved them since ours.
-Instance availableUpdate(Session& s, const std::string& spec,
+Instance availableUpdate(Session& s, const std::string& wanted,
                          const std::vector<std::string>* properties = nullptr)
 {
     std::vector<Instance> list = s.client().enumerate(kAvailable);
-    Instance chosen = resolve(list, spec, availableView().what);
+    Instance chosen = resolve(list, wanted, availableView().what);
     InstanceName name = nameOf(chosen, kAvailable);
     Instance now = s.client().get(name, properties);
     if (now.text("Name") != chosen.text("Name") ||

@@ -282,13 +282,13 @@ std::string label(const Instance& inst, const char* versionProperty)
     return version.empty() ? inst.text("Name") : inst.text("Name") + "-" + version;
 }
 
-const Instance& resolve(const std::vector<Instance>& records, const std::string& spec,
+const Instance& resolve(const std::vector<Instance>& records, const std::string& wanted,
                         const std::string& what, const char* versionProperty)
 {
     std::vector<const Instance*> matches;
     for (const Instance& r : records)
     {
-        if (r.text("Name") == spec || label(r, versionProperty) == spec)
+        if (r.text("Name") == wanted || label(r, versionProperty) == wanted)
         {
             matches.push_back(&r);
         }
@@ -305,7 +305,7 @@ const Instance& resolve(const std::vector<Instance>& records, const std::string&
             candidates.push_back(label(r, versionProperty));
         }
         throw ResolveError(ResolveError::Kind::NotFound,
-                           "no " + what + " is called \"" + spec + "\"", candidates);
+                           "no " + what + " is called \"" + wanted + "\"", candidates);
     }
     for (const Instance* r : matches)
     {
@@ -313,7 +313,7 @@ const Instance& resolve(const std::vector<Instance>& records, const std::string&
     }
     throw ResolveError(
         ResolveError::Kind::Ambiguous,
-        "\"" + spec + "\" names more than one " + what + "; give the name and version", candidates);
+        "\"" + wanted + "\" names more than one " + what + "; give the name and version", candidates);
 }
 
 std::optional<double> progressFraction(const std::string& text)

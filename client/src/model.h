@@ -94,10 +94,10 @@ private:
 // The label of a record: "name-version".
 std::string label(const Instance& inst, const char* versionProperty = "VersionString");
 
-// The record whose Name is spec, or whose "Name-Version" is spec; one only. Names are
+// The record whose Name is wanted, or whose "Name-Version" is wanted; one only. Names are
 // compared exactly: update names contain dashes, so "a-b-1.0" may be the name "a-b" at version
 // "1.0" or the name "a-b-1.0"; both matching is refused as ambiguous.
-const Instance& resolve(const std::vector<Instance>& records, const std::string& spec,
+const Instance& resolve(const std::vector<Instance>& records, const std::string& wanted,
                         const std::string& what, const char* versionProperty = "VersionString");
 
 // The fraction a progress text tells ("step 2 of 5", "Downloading 3 of 7", "40%"), if any.

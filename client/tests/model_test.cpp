@@ -38,7 +38,7 @@ TEST(Resolve, ByNameOrNameVersionAndNeverAGuess)
 
     struct Refused
     {
-        const char* spec;
+        const char* wanted;
         ResolveError::Kind kind;
         std::vector<std::string> candidates;
     };
@@ -54,19 +54,19 @@ TEST(Resolve, ByNameOrNameVersionAndNeverAGuess)
     {
         try
         {
-            resolve(cache, r.spec, "update");
-            ADD_FAILURE() << "resolved " << r.spec;
+            resolve(cache, r.wanted, "update");
+            ADD_FAILURE() << "resolved " << r.wanted;
         }
         catch (const ResolveError& e)
         {
-            EXPECT_EQ(e.kind(), r.kind) << r.spec;
+            EXPECT_EQ(e.kind(), r.kind) << r.wanted;
             if (r.kind == ResolveError::Kind::Ambiguous)
             {
-                EXPECT_EQ(e.candidates(), r.candidates) << r.spec;
+                EXPECT_EQ(e.candidates(), r.candidates) << r.wanted;
             }
             else
             {
-                EXPECT_EQ(e.candidates().size(), cache.size()) << r.spec;
+                EXPECT_EQ(e.candidates().size(), cache.size()) << r.wanted;
             }
         }
     }
