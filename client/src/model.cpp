@@ -311,9 +311,10 @@ const Instance& resolve(const std::vector<Instance>& records, const std::string&
     {
         candidates.push_back(label(*r, versionProperty));
     }
-    throw ResolveError(
-        ResolveError::Kind::Ambiguous,
-        "\"" + wanted + "\" names more than one " + what + "; give the name and version", candidates);
+    throw ResolveError(ResolveError::Kind::Ambiguous,
+                       "\"" + wanted + "\" names more than one " + what +
+                           "; give the name and version",
+                       candidates);
 }
 
 std::optional<double> progressFraction(const std::string& text)
