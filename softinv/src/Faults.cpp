@@ -34,9 +34,10 @@ std::string unescapeGarbage(const std::string& text)
     return out;
 }
 
-bool matches(const Fault& fault, const std::string& command)
+bool matches(const Fault& fault, const std::string& command, const std::string& argument)
 {
-    return fault.command == "*" || fault.command == command;
+    return fault.command == "*" || fault.command == command ||
+           (!argument.empty() && fault.command == command + " " + argument);
 }
 
 } // namespace
@@ -77,7 +78,8 @@ std::optional<Fault> parseFault(const std::string& raw)
     return fault;
 }
 
-std::vector<Fault> faultsFor(Store& store, const std::string& command)
+std::vector<Fault> faultsFor(Store& store, const std::string& command,
+                             const std::string& argument)
 {
     std::vector<Fault> faults;
     if (const char* env = std::getenv("SOFTINV_FAULT"); env != nullptr)
@@ -85,7 +87,7 @@ std::vector<Fault> faultsFor(Store& store, const std::string& command)
         for (const auto& entry : splitExact(env, ';'))
         {
             auto fault = parseFault(entry);
-            if (fault && matches(*fault, command))
+            if (fault && matches(*fault, command, argument))
             {
                 faults.push_back(*fault);
             }
@@ -114,7 +116,7 @@ std::vector<Fault> faultsFor(Store& store, const std::string& command)
                     continue;
                 }
                 auto fault = parseFault(entry);
-                if (!taken && fault && matches(*fault, command))
+                if (!taken && fault && matches(*fault, command, argument))
                 {
                     faults.push_back(*fault);
                     taken = true;

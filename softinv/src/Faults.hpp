@@ -29,11 +29,15 @@ struct Fault
 
 // "<command>:exit:<code>", "<command>:garbage[:<text>]", "<command>:sleep:<ms>" or
 // "<command>:kill"; <command> is the option without its dashes ("cache", "l", "inventory" for
-// the bare tool) or "*". Returns nothing for a text that is not a fault.
+// the bare tool) or "*", optionally followed by a blank and the run's first argument ("apply
+// tz-data"), so that one update's apply can fail while the listing of the same option works.
+// Returns nothing for a text that is not a fault.
 std::optional<Fault> parseFault(const std::string& text);
 
 // The faults that strike this run of the command: those in SOFTINV_FAULT (separated by ';')
 // and the first matching line of <state dir>/faults, which is taken away.
-std::vector<Fault> faultsFor(Store& store, const std::string& command);
+// `argument` is the run's first argument after the option, empty when it has none.
+std::vector<Fault> faultsFor(Store& store, const std::string& command,
+                             const std::string& argument);
 
 } // namespace softinv

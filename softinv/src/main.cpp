@@ -287,7 +287,7 @@ int run(const Args& args)
         command = start == std::string::npos ? "" : args[0].substr(start);
     }
     std::optional<std::string> garbage;
-    for (const Fault& fault : faultsFor(store, command))
+    for (const Fault& fault : faultsFor(store, command, args.size() > 1 ? args[1] : ""))
     {
         switch (fault.kind)
         {

@@ -292,6 +292,12 @@ TEST_F(OperationTest, FaultsOnDemand)
     EXPECT_EQ(tool.run({"--hist"}).code, 5);
     EXPECT_EQ(tool.run({"--hist"}).code, 0);
 
+    // A fault naming an update strikes only that update's run of the option.
+    std::ofstream(tool.stateDir() / "faults") << "apply tz-data:exit:9\n";
+    EXPECT_EQ(tool.run({"--apply"}).code, 0);
+    EXPECT_EQ(tool.run({"--apply", "tz-data", "2024a"}).code, 9);
+    EXPECT_EQ(std::ifstream(tool.stateDir() / "faults").get(), EOF);
+
     // An injected failure of a long operation ends its announcement.
     ASSERT_EQ(tool.run({"--setinprogress"}).code, 0);
     EXPECT_EQ(tool.run({"--apply", "tz-data", "2024a"}, {{"SOFTINV_FAULT", "apply:exit:15"}}).code,
