@@ -78,8 +78,7 @@ std::optional<Fault> parseFault(const std::string& raw)
     return fault;
 }
 
-std::vector<Fault> faultsFor(Store& store, const std::string& command,
-                             const std::string& argument)
+std::vector<Fault> faultsFor(Store& store, const std::string& command, const std::string& argument)
 {
     std::vector<Fault> faults;
     if (const char* env = std::getenv("SOFTINV_FAULT"); env != nullptr)

@@ -37,7 +37,6 @@ std::optional<Fault> parseFault(const std::string& text);
 // The faults that strike this run of the command: those in SOFTINV_FAULT (separated by ';')
 // and the first matching line of <state dir>/faults, which is taken away.
 // `argument` is the run's first argument after the option, empty when it has none.
-std::vector<Fault> faultsFor(Store& store, const std::string& command,
-                             const std::string& argument);
+std::vector<Fault> faultsFor(Store& store, const std::string& command, const std::string& argument);
 
 } // namespace softinv
