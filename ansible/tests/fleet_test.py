@@ -71,7 +71,8 @@ class Fleet:
         command = ["ansible-playbook", "-i", self.inventory,
                    os.path.join(HERE, "playbooks", name)] + list(extra)
         result = subprocess.run(command, capture_output=True, text=True, env=env,
-                                timeout=PLAYBOOK_LIMIT_SECONDS, stdin=subprocess.DEVNULL)
+                                timeout=PLAYBOOK_LIMIT_SECONDS, stdin=subprocess.DEVNULL,
+                                check=False)
         try:
             report = json.loads(result.stdout)
         except ValueError:
@@ -82,7 +83,7 @@ class Fleet:
         """What the tool keeps of one server, file by file, without its lock."""
         digest = {}
         root = self.daemons[name].workspace.state_dir
-        for folder, _, files in os.walk(root):
+        for folder, _folders, files in os.walk(root):
             for file in files:
                 if file.endswith(".lock"):
                     continue
@@ -97,7 +98,7 @@ class Fleet:
         answer = Client(daemon, ws.user, ws.password).run("ei", cls)
         if answer.rc != 0:
             raise RuntimeError("wbemcli ei %s on %s: %s" % (cls, name, answer.output))
-        return [properties for _, properties in answer.instances()]
+        return [properties for _path, properties in answer.instances()]
 
 
 def results(report, task_name):
@@ -239,7 +240,7 @@ def walk(fleet, check):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n", maxsplit=1)[0])
     parser.add_argument("--paths", required=True, help="demo_paths.json of a build")
     parser.add_argument("--keep", action="store_true", help="keep the work directory")
     args = parser.parse_args()

@@ -76,10 +76,10 @@ options:
     default: 3600
 attributes:
   check_mode:
+    description: Reads the server's lists and reports what would change; nothing is started.
     support: full
-    details: Reads the server's lists and reports what would change; nothing is started.
 author:
-  - The software-update provider team
+  - The software-update provider team (!UNKNOWN)
 """
 
 EXAMPLES = r"""

@@ -27,9 +27,10 @@ options:
     default: true
 attributes:
   check_mode:
+    description: Reading changes nothing, so it runs as it is.
     support: full
 author:
-  - The software-update provider team
+  - The software-update provider team (!UNKNOWN)
 """
 
 EXAMPLES = r"""

@@ -57,10 +57,10 @@ options:
     default: 3600
 attributes:
   check_mode:
+    description: Reports a fetch when one would run; nothing is fetched.
     support: full
-    details: Reports a fetch when one would run; nothing is fetched.
 author:
-  - The software-update provider team
+  - The software-update provider team (!UNKNOWN)
 """
 
 EXAMPLES = r"""
