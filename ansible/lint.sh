@@ -39,6 +39,8 @@ run pylint env PYTHONPATH="$here" "$python" -m pylint --score=n \
     --rcfile "$sanity/pylint/config/collection.cfg" "$collection/plugins" "$here/tests"
 run yamllint yamllint -s -d "{extends: default, rules: {line-length: {max: 160}}}" \
     "$collection/galaxy.yml" "$collection/meta" "$here/tests/playbooks" "$here/examples"
+run "the example playbook" sh -c "ansible-playbook --syntax-check -i '$here/examples/inventory.yml' \
+    '$here/examples/rolling-update.yml' >/dev/null"
 rm -rf "$collection/tests/output"
 if [ "${#failed[@]}" -gt 0 ]; then
     echo "collection checks failed: ${failed[*]}" >&2
