@@ -6,6 +6,9 @@ BUILD_PACKAGES=(g++ make cmake pkg-config libgtest-dev libgmock-dev tzdata libcu
 CHECK_PACKAGES=(clang libclang-rt-14-dev llvm)
 # What building OpenWBEM's own daemon (the real-host stage) needs.
 REAL_HOST_PACKAGES=(autoconf automake libtool bison flex zlib1g-dev libpam0g-dev)
+# What the Ansible collection's stage runs: Ansible, and Debian's copies of the linters its
+# sanity tests use.
+FLEET_PACKAGES=(ansible-core python3-voluptuous python3-pycodestyle pylint yamllint)
 
 ensure_packages() {
     local missing=()

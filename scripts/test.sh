@@ -13,15 +13,19 @@
 #              provider copies built against its headers, and the road, the
 #              swu road and the differential wbemcli driver run against it
 #              (and the driver against ours too)                  (build/real, build/test)
+#   fleet      the Ansible collection: its sanity checks (ansible/lint.sh), then
+#              ansible-playbook rolling updates across four of our daemons
+#              (ansible/tests/fleet_test.py)                                 (build/test)
 # Any failing test, sanitizer report or fuzzer crash fails the run. The stage timings are
 # printed at the end.
 #
-# Usage: scripts/test.sh [--quick | --full | --real-host] [CMake configure arguments...]
-#   (default) memory, asan, tsan, fuzz and real-host: what CI runs; the fuzz corpora run as
-#             tests under asan, with gcc
+# Usage: scripts/test.sh [--quick | --full | --real-host | --fleet] [CMake configure arguments...]
+#   (default) memory, asan, tsan, fuzz, real-host and fleet: what CI runs; the fuzz corpora run
+#             as tests under asan, with gcc
 #   --quick   the normal build and every test: the fast check while working
-#   --full    build, asan, tsan, fuzz and real-host
+#   --full    build, asan, tsan, fuzz, real-host and fleet
 #   --real-host  the real-host stage alone
+#   --fleet   the fleet stage alone
 # Environment: BUILD_DIR (normal build directory), SWU_FUZZ_SECONDS (per fuzz target,
 # default 20), SWU_FUZZ_RSS_MB (memory limit of one fuzz run, default 2048), SWU_SHARED_DIR
 # (where openwbem-real/ is; default ../shared beside the repository), OWREAL (where OpenWBEM
@@ -37,6 +41,7 @@ for arg in "$@"; do
     --quick) mode=quick ;;
     --full) mode=full ;;
     --real-host) mode=real ;;
+    --fleet) mode=fleet ;;
     *) configure_args+=("$arg") ;;
     esac
 done
@@ -178,8 +183,24 @@ real_host() {
     [ "${#failed[@]}" -eq 0 ]
 }
 
+# The collection drives swu, so it is tested against the daemon, the demo's provider copy and
+# swu of the normal build.
+fleet() {
+    ensure_packages "${FLEET_PACKAGES[@]}"
+    local ours=${BUILD_DIR:-build/test}
+    cmake -S . -B "$ours" -DCMAKE_BUILD_TYPE=Debug -DSWU_WERROR=ON "${configure_args[@]}"
+    cmake --build "$ours" -j"$jobs" --target swu_demo swu
+    bash ansible/lint.sh
+    python3 ansible/tests/fleet_test.py --paths "$ours/examples/demo/demo_paths.json"
+}
+
 if [ "$mode" = real ]; then
     run_stage real-host real_host
+run_stage fleet fleet
+    exit 0
+fi
+if [ "$mode" = fleet ]; then
+    run_stage fleet fleet
     exit 0
 fi
 if [ "$mode" = checks ]; then
@@ -194,3 +215,4 @@ run_stage asan build_and_test build/asan -- -DSWU_SANITIZE=address,undefined
 run_stage tsan build_and_test build/tsan -LE matrix -- -DSWU_SANITIZE=thread
 run_stage fuzz fuzz_all
 run_stage real-host real_host
+run_stage fleet fleet
