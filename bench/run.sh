@@ -10,5 +10,5 @@ jobs="${SWU_BENCH_JOBS:-2}"
 
 cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DSWU_BUILD_BENCH=ON >/dev/null
 cmake --build "$build_dir" -j"$jobs" --target cimomd cimom-passwd bench_parse bench_load \
-    bench_provider swu >/dev/null
+    bench_provider swu swu_demo >/dev/null
 python3 "$root/bench/run_bench.py" --build-dir "$build_dir"

@@ -9,6 +9,7 @@ import argparse
 import json
 import os
 import resource
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -38,6 +39,10 @@ FOUR_CLIENT_SPEEDUP_MIN = 1.7
 PEAK_PER_BODY_LIMIT = 4.0
 SWU_OVER_WBEMCLI_LIMIT = 1.5
 CLIENT_RUNS = 7
+FLEET_SERVERS = 16
+FLEET_RUNS = 3
+# Sixteen forks on two cores: the servers' answers overlap, the module runs share the cores.
+FLEET_SPEEDUP_MIN = 2.0
 
 
 def history_listing(count):
@@ -272,6 +277,43 @@ def run_clients(daemon, rows):
                  "ratio %.2f" % ratio, verdict(ratio, SWU_OVER_WBEMCLI_LIMIT)))
 
 
+def run_fleet(build_dir, rows):
+    """Facts of sixteen daemons (the demo's provider copy and tool, each its own state) in one
+    ansible-playbook run with sixteen forks, against one daemon's facts run times sixteen."""
+    sys.path.insert(0, os.path.join(ROOT, "ansible", "tests"))
+    import fleet_test  # noqa: E402  pylint: disable=import-outside-toplevel
+    if not shutil.which("ansible-playbook"):
+        rows.append(("6 facts of %d servers, Ansible forks" % FLEET_SERVERS,
+                     "ansible-playbook not found", "", ""))
+        return
+    paths = fleet_test.load_paths(os.path.join(build_dir, "examples", "demo",
+                                               "demo_paths.json"))
+    with tempfile.TemporaryDirectory(prefix="swu-bench-fleet-") as directory:
+        fleet = fleet_test.Fleet(paths, directory, FLEET_SERVERS)
+        try:
+            fleet.start()
+
+            def wall(*extra):
+                started = time.monotonic()
+                rc, report = fleet.playbook("facts.yml", *extra, forks=FLEET_SERVERS)
+                if rc != 0:
+                    raise RuntimeError("facts playbook failed: %s" % str(report)[-2000:])
+                return time.monotonic() - started
+            one, all_servers = [], []
+            for _ in range(FLEET_RUNS):
+                one.append(wall("--limit", "fleet1"))
+                all_servers.append(wall())
+        finally:
+            fleet.stop()
+    one_median = sorted(one)[FLEET_RUNS // 2]
+    all_median = sorted(all_servers)[FLEET_RUNS // 2]
+    speedup = one_median * FLEET_SERVERS / all_median
+    rows.append(("6 facts of %d servers, %d forks" % (FLEET_SERVERS, FLEET_SERVERS),
+                 "median %.1f s, one server %.2f s" % (all_median, one_median),
+                 "speed-up %.1f" % speedup,
+                 verdict(speedup, FLEET_SPEEDUP_MIN, higher_is_better=True)))
+
+
 def with_daemon(build_dir, action, rows):
     with tempfile.TemporaryDirectory(prefix="swu-bench-") as directory:
         daemon = BenchDaemon(build_dir, directory)
@@ -301,6 +343,7 @@ def main():
     # A fresh daemon, so its peak is that of the one large request.
     with_daemon(build_dir, run_memory, rows)
     with_daemon(build_dir, run_clients, rows)
+    run_fleet(build_dir, rows)
     print_table(rows)
     # Other work on the machine stretches every process start; the ratios hide part of that.
     print("load average (1 min) at start %.2f, at end %.2f, on %d cores"

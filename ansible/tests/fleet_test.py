@@ -33,14 +33,15 @@ TOOL_SETTINGS = {"fetch_ms": 200, "apply_ms": 300, "rollback_ms": 200}
 
 
 class Fleet:
-    def __init__(self, paths, directory):
+    def __init__(self, paths, directory, servers=SERVERS):
         self.paths = paths
+        self.servers = servers
         self.directory = directory
         self.daemons = {}
         self.inventory = os.path.join(directory, "inventory.ini")
 
     def start(self):
-        for i in range(1, SERVERS + 1):
+        for i in range(1, self.servers + 1):
             name = "fleet%d" % i
             workspace = Workspace(self.paths, os.path.join(self.directory, name), TOOL_SETTINGS)
             daemon = Daemon(workspace)
@@ -61,13 +62,13 @@ class Fleet:
         for daemon in self.daemons.values():
             daemon.stop()
 
-    def playbook(self, name, *extra):
+    def playbook(self, name, *extra, forks=8):
         """Runs one playbook with the JSON callback; returns (exit code, its JSON report)."""
         env = dict(os.environ, ANSIBLE_COLLECTIONS_PATH=COLLECTIONS,
                    ANSIBLE_STDOUT_CALLBACK="report",
                    ANSIBLE_CALLBACK_PLUGINS=os.path.join(HERE, "callback_plugins"), ANSIBLE_HOST_KEY_CHECKING="false",
                    ANSIBLE_LOCAL_TEMP=os.path.join(self.directory, "ansible-tmp"),
-                   ANSIBLE_NOCOLOR="1", ANSIBLE_FORKS="8")
+                   ANSIBLE_NOCOLOR="1", ANSIBLE_FORKS=str(forks))
         command = ["ansible-playbook", "-i", self.inventory,
                    os.path.join(HERE, "playbooks", name)] + list(extra)
         result = subprocess.run(command, capture_output=True, text=True, env=env,
