@@ -44,7 +44,7 @@ std::string quoted(const std::string& value)
 } // namespace
 
 AuditLog::AuditLog(const std::string& path, OpenWBEM::LoggerRef errorLogger)
-    : logger_(std::move(errorLogger))
+    : path_(path), logger_(std::move(errorLogger))
 {
     fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0640);
     if (fd_ < 0)
@@ -80,7 +80,7 @@ std::string AuditLog::formatLine(const AuditRecord& record, std::time_t when)
 void AuditLog::record(const AuditRecord& record)
 {
     const std::string line = formatLine(record, std::time(nullptr));
-    if (fd_ < 0)
+    if (path_.empty())
     {
         if (logger_)
         {
@@ -113,6 +113,27 @@ void AuditLog::record(const AuditRecord& record)
         }
         written += static_cast<std::size_t>(n);
     }
+}
+
+bool AuditLog::reopen(std::string* problem)
+{
+    if (path_.empty())
+    {
+        return true;
+    }
+    const int fresh = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0640);
+    if (fresh < 0)
+    {
+        if (problem != nullptr)
+        {
+            *problem = "cannot open the audit log '" + path_ + "': " + std::strerror(errno);
+        }
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    ::close(fd_);
+    fd_ = fresh;
+    return true;
 }
 
 AuditSink AuditLog::sink()

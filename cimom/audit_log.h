@@ -3,6 +3,7 @@
 // written to the daemon log. Every field is quoted and escaped, so no client-chosen text can
 // forge a line.
 // Thread-safety: record may be called from every worker thread at once; lines never interleave.
+// reopen may run while they record.
 #pragma once
 
 #include "service.h"
@@ -30,6 +31,10 @@ public:
     AuditLog& operator=(const AuditLog&) = delete;
 
     void record(const AuditRecord& record);
+    // Opens the file again by its name (after log rotation moved it away); false, with the
+    // reason in `problem` and the old file kept, when it cannot. Nothing to do for the daemon
+    // log.
+    bool reopen(std::string* problem = nullptr);
     // A sink that writes here; the AuditLog must outlive it.
     AuditSink sink();
 
@@ -38,6 +43,7 @@ public:
     static std::string formatLine(const AuditRecord& record, std::time_t when);
 
 private:
+    std::string path_; // empty: the daemon log
     int fd_ = -1;
     OpenWBEM::LoggerRef logger_;
     std::mutex mutex_;

@@ -2,6 +2,7 @@
 
 #include "logger.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <climits>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <netinet/in.h>
+#include <set>
 #include <sstream>
 #include <strings.h>
 
@@ -343,6 +345,30 @@ DaemonSettings settingsFrom(const ConfigItems& items)
         badItem(kRealmItem, settings.realm, "may not hold quotes or backslashes");
     }
     return settings;
+}
+
+std::vector<std::string> itemsNeedingRestart(const ConfigItems& before, const ConfigItems& after)
+{
+    // An item set to nothing means the same as one left out.
+    std::set<std::string> names;
+    for (const auto* items : {&before, &after})
+    {
+        for (const auto& entry : *items)
+        {
+            names.insert(entry.first);
+        }
+    }
+    std::vector<std::string> changed;
+    for (const auto& name : names)
+    {
+        const bool reloadable = std::find(std::begin(kReloadableItems), std::end(kReloadableItems),
+                                          name) != std::end(kReloadableItems);
+        if (!reloadable && valueOf(before, name.c_str()) != valueOf(after, name.c_str()))
+        {
+            changed.push_back(name);
+        }
+    }
+    return changed;
 }
 
 } // namespace cimom

@@ -84,4 +84,12 @@ struct DaemonSettings
 
 DaemonSettings settingsFrom(const ConfigItems& items);
 
+// What a running daemon takes over from a reread configuration; every other item it was
+// started with, its own or a provider's, stays as it was until a restart.
+inline constexpr const char* kReloadableItems[] = {kLogLevelItem};
+
+// The items set in one configuration and not in the other or set differently, other than
+// kReloadableItems, in name order: what a reload cannot apply.
+std::vector<std::string> itemsNeedingRestart(const ConfigItems& before, const ConfigItems& after);
+
 } // namespace cimom

@@ -47,6 +47,23 @@ std::string utcTimestamp()
     return text;
 }
 
+std::FILE* openLogFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0640);
+    if (fd < 0)
+    {
+        throw std::runtime_error("cannot open log file " + path + ": " + std::strerror(errno));
+    }
+    std::FILE* out = ::fdopen(fd, "a");
+    if (out == nullptr)
+    {
+        const int error = errno;
+        ::close(fd);
+        throw std::runtime_error("cannot open log file " + path + ": " + std::strerror(error));
+    }
+    return out;
+}
+
 } // namespace
 
 std::optional<OpenWBEM::ELogLevel> parseLogLevel(const std::string& text)
@@ -69,14 +86,15 @@ std::optional<OpenWBEM::ELogLevel> parseLogLevel(const std::string& text)
     return std::nullopt;
 }
 
-DaemonLogger::DaemonLogger(std::FILE* out, bool owned, OpenWBEM::ELogLevel level)
-    : OpenWBEM::Logger(level), out_(out), owned_(owned)
+DaemonLogger::DaemonLogger(std::FILE* out, std::string path, OpenWBEM::ELogLevel level)
+    : OpenWBEM::Logger(OpenWBEM::E_DEBUG_LEVEL), threshold_(level), path_(std::move(path)),
+      out_(out)
 {
 }
 
 DaemonLogger::~DaemonLogger()
 {
-    if (owned_)
+    if (!path_.empty())
     {
         std::fclose(out_);
     }
@@ -84,24 +102,58 @@ DaemonLogger::~DaemonLogger()
 
 OpenWBEM::LoggerRef DaemonLogger::toStderr(OpenWBEM::ELogLevel level)
 {
-    return OpenWBEM::LoggerRef(new DaemonLogger(stderr, false, level));
+    return OpenWBEM::LoggerRef(new DaemonLogger(stderr, {}, level));
 }
 
 OpenWBEM::LoggerRef DaemonLogger::toFile(const std::string& path, OpenWBEM::ELogLevel level)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0640);
-    if (fd < 0)
+    return OpenWBEM::LoggerRef(new DaemonLogger(openLogFile(path), path, level));
+}
+
+OpenWBEM::IntrusiveReference<DaemonLogger> DaemonLogger::create(const std::string& location,
+                                                                OpenWBEM::ELogLevel level)
+{
+    if (location.empty() || location == "stderr")
     {
-        throw std::runtime_error("cannot open log file " + path + ": " + std::strerror(errno));
+        return OpenWBEM::IntrusiveReference<DaemonLogger>(new DaemonLogger(stderr, {}, level));
     }
-    std::FILE* out = ::fdopen(fd, "a");
-    if (out == nullptr)
+    return OpenWBEM::IntrusiveReference<DaemonLogger>(
+        new DaemonLogger(openLogFile(location), location, level));
+}
+
+void DaemonLogger::setThreshold(OpenWBEM::ELogLevel level)
+{
+    threshold_.store(level, std::memory_order_relaxed);
+}
+
+OpenWBEM::ELogLevel DaemonLogger::threshold() const
+{
+    return static_cast<OpenWBEM::ELogLevel>(threshold_.load(std::memory_order_relaxed));
+}
+
+bool DaemonLogger::reopen(std::string* problem)
+{
+    if (path_.empty())
     {
-        const int error = errno;
-        ::close(fd);
-        throw std::runtime_error("cannot open log file " + path + ": " + std::strerror(error));
+        return true;
     }
-    return OpenWBEM::LoggerRef(new DaemonLogger(out, true, level));
+    std::FILE* fresh = nullptr;
+    try
+    {
+        fresh = openLogFile(path_);
+    }
+    catch (const std::exception& error)
+    {
+        if (problem != nullptr)
+        {
+            *problem = error.what();
+        }
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::fclose(out_);
+    out_ = fresh;
+    return true;
 }
 
 std::string DaemonLogger::formatLine(const std::string& message, OpenWBEM::ELogLevel level)
@@ -142,6 +194,10 @@ std::string DaemonLogger::formatLine(const std::string& message, OpenWBEM::ELogL
 void DaemonLogger::doLogMessage(const OpenWBEM::String& message,
                                 const OpenWBEM::ELogLevel level) const
 {
+    if (static_cast<int>(level) > threshold_.load(std::memory_order_relaxed))
+    {
+        return;
+    }
     std::string line = formatLine(std::string(message.c_str(), message.length()), level);
     line += '\n';
     std::lock_guard<std::mutex> lock(mutex_);

@@ -1,5 +1,7 @@
 // cimomd: the embedded CIMOM. Reads its configuration, loads the class repository from the MOF
-// files, serves CIM operations over HTTP and HTTPS until SIGTERM or SIGINT, then stops.
+// files, serves CIM operations over HTTP and HTTPS until SIGTERM or SIGINT, then stops. SIGHUP
+// rereads what can change while it runs (see reload). Under systemd (Type=notify) it reports
+// when it is ready, reloading and stopping.
 // Exit status: 0 after a clean stop, 1 when it cannot start, 2 for a bad command line.
 
 #include "audit_log.h"
@@ -12,13 +14,19 @@
 #include "repository.h"
 #include "service.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <pthread.h>
 #include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <vector>
 
@@ -32,6 +40,124 @@ constexpr const char* kServerName = "cimomd/0.1";
 void logInfo(const OpenWBEM::LoggerRef& logger, const std::string& message)
 {
     logger->logInfo(OpenWBEM::String(message.c_str(), message.size()));
+}
+
+void logError(const OpenWBEM::LoggerRef& logger, const std::string& message)
+{
+    logger->logError(OpenWBEM::String(message.c_str(), message.size()));
+}
+
+// The service manager's notification socket (NOTIFY_SOCKET), taken out of the environment at
+// start so that the tool the provider runs does not inherit it. A handful of datagrams is all
+// the protocol needs, so there is no library for it.
+class ServiceManager
+{
+public:
+    void takeFromEnvironment()
+    {
+        if (const char* socket = std::getenv("NOTIFY_SOCKET"); socket != nullptr)
+        {
+            path_ = socket;
+            unsetenv("NOTIFY_SOCKET");
+        }
+    }
+
+    // Sends `state` (newline-separated VAR=value lines); false when there is a socket and the
+    // message did not go out.
+    bool notify(const std::string& state) const
+    {
+        if (path_.empty())
+        {
+            return true;
+        }
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        // '@' stands for the abstract namespace, whose names start with a NUL byte.
+        if ((path_[0] != '/' && path_[0] != '@') || path_.size() > sizeof address.sun_path)
+        {
+            return false;
+        }
+        std::memcpy(address.sun_path, path_.data(), path_.size());
+        if (path_[0] == '@')
+        {
+            address.sun_path[0] = '\0';
+        }
+        const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+        {
+            return false;
+        }
+        const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path_.size());
+        const bool sent = ::sendto(fd, state.data(), state.size(), MSG_NOSIGNAL,
+                                   reinterpret_cast<const sockaddr*>(&address),
+                                   length) == static_cast<ssize_t>(state.size());
+        ::close(fd);
+        return sent;
+    }
+
+private:
+    std::string path_;
+};
+
+ServiceManager serviceManager;
+
+std::string monotonicMicroseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::to_string(static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000);
+}
+
+// What SIGHUP changes in the running daemon: the log and the audit log are opened again by
+// name (for log rotation), the users file is read and checked at once (it is reread whenever
+// it changes anyway), and the configuration is read again, of which the log level takes
+// effect; other changed items are named as needing a restart. A configuration that no longer
+// reads or checks is reported and the one in use kept.
+void reload(const CommandLine& commandLine, const ConfigItems& running, DaemonLogger& logger,
+            const OpenWBEM::LoggerRef& log, AuditLog& audit, const std::string& usersFile)
+{
+    serviceManager.notify("RELOADING=1\nMONOTONIC_USEC=" + monotonicMicroseconds());
+    std::string problem;
+    if (!logger.reopen(&problem))
+    {
+        logError(log, "reload: " + problem + "; still writing to the log opened before");
+    }
+    if (!audit.reopen(&problem))
+    {
+        logError(log, "reload: " + problem + "; still writing to the audit log opened before");
+    }
+    try
+    {
+        const ConfigItems items = loadConfiguration(commandLine);
+        const DaemonSettings settings = settingsFrom(items);
+        logger.setThreshold(settings.logLevel);
+        std::string pending;
+        for (const auto& name : itemsNeedingRestart(running, items))
+        {
+            pending += (pending.empty() ? "" : ", ") + name;
+        }
+        if (!pending.empty())
+        {
+            logInfo(log, "reload: changed, taking effect at the next start: " + pending);
+        }
+    }
+    catch (const std::exception& error)
+    {
+        logError(log,
+                 std::string("reload: ") + error.what() + "; keeping the configuration in use");
+    }
+    try
+    {
+        const auto users = readUsersFile(usersFile);
+        logInfo(log, "reload: " + std::to_string(users.size()) + " user(s) in " + usersFile);
+    }
+    catch (const std::exception& error)
+    {
+        logError(log,
+                 std::string("reload: ") + error.what() + "; the users read before stay in place");
+    }
+    logInfo(log, "reloaded");
+    serviceManager.notify("READY=1");
 }
 
 std::string hostName()
@@ -83,13 +209,13 @@ sigset_t stopSignals()
     return set;
 }
 
-int serve(const ConfigItems& items)
+int serve(const CommandLine& commandLine)
 {
+    const ConfigItems items = loadConfiguration(commandLine);
     const DaemonSettings settings = settingsFrom(items);
-    OpenWBEM::LoggerRef logger =
-        settings.logLocation.empty() || settings.logLocation == "stderr"
-            ? DaemonLogger::toStderr(settings.logLevel)
-            : DaemonLogger::toFile(settings.logLocation, settings.logLevel);
+    const OpenWBEM::IntrusiveReference<DaemonLogger> daemonLogger =
+        DaemonLogger::create(settings.logLocation, settings.logLevel);
+    const OpenWBEM::LoggerRef logger(daemonLogger);
 
     // Like a CIMOM's fresh namespace: the MOF files declare the qualifiers they use.
     Repository repository(Repository::StartingQualifiers::None);
@@ -122,6 +248,11 @@ int serve(const ConfigItems& items)
     }
     server.start();
     logInfo(logger, std::string(kServerName) + " ready, process " + std::to_string(getpid()));
+    if (!serviceManager.notify("READY=1\nMAINPID=" + std::to_string(getpid())))
+    {
+        logError(logger, std::string("cannot tell the service manager that the daemon is ready: ") +
+                             std::strerror(errno));
+    }
 
     const sigset_t signals = stopSignals();
     for (;;)
@@ -133,13 +264,14 @@ int serve(const ConfigItems& items)
         }
         if (signal == SIGHUP)
         {
-            logInfo(logger, "SIGHUP ignored: the users file is reread when it changes; other "
-                            "settings need a restart");
+            logInfo(logger, "reloading on SIGHUP");
+            reload(commandLine, items, *daemonLogger, logger, *audit, settings.usersFile);
             continue;
         }
         logInfo(logger, std::string("stopping on ") + (signal == SIGTERM ? "SIGTERM" : "SIGINT"));
         break;
     }
+    serviceManager.notify("STOPPING=1");
     server.stop();
     logInfo(logger, "stopped");
     return 0;
@@ -170,10 +302,11 @@ int main(int argc, char** argv)
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     // A client that goes away mid-response must cost a failed write, not the process.
     std::signal(SIGPIPE, SIG_IGN);
+    serviceManager.takeFromEnvironment();
 
     try
     {
-        return serve(loadConfiguration(commandLine));
+        return serve(commandLine);
     }
     catch (const std::exception& error)
     {

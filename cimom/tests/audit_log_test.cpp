@@ -94,5 +94,41 @@ TEST(AuditLogTest, AppendsWholeLinesFromManyThreadsToAPrivateFile)
     ::rmdir(directory);
 }
 
+// Log rotation: the file moved away keeps what came before the reopen, the fresh file under the
+// old name gets what comes after.
+TEST(AuditLogTest, ReopensByNameAfterRotation)
+{
+    char directory[] = "/tmp/cimom_audit_XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    const std::string path = std::string(directory) + "/audit.log";
+    const std::string rotated = path + ".1";
+    const auto lineCount = [](const std::string& file)
+    {
+        std::ifstream in(file);
+        std::string line;
+        int count = 0;
+        while (std::getline(in, line))
+        {
+            ++count;
+        }
+        return count;
+    };
+    {
+        AuditLog log(path);
+        log.record(sampleRecord());
+        ASSERT_EQ(::rename(path.c_str(), rotated.c_str()), 0);
+        log.record(sampleRecord());
+        std::string problem;
+        EXPECT_TRUE(log.reopen(&problem)) << problem;
+        log.record(sampleRecord());
+    }
+    EXPECT_EQ(lineCount(rotated), 2);
+    EXPECT_EQ(lineCount(path), 1);
+    EXPECT_TRUE(AuditLog(OpenWBEM::LoggerRef()).reopen());
+    std::remove(rotated.c_str());
+    std::remove(path.c_str());
+    ::rmdir(directory);
+}
+
 } // namespace
 } // namespace cimom

@@ -213,5 +213,31 @@ TEST(CommandLineTest, OverridesFileItemsInOrder)
               std::string::npos);
 }
 
+TEST(ConfigReloadTest, NamesTheChangedItemsThatNeedARestart)
+{
+    const ConfigItems running = {{kHttpPortItem, "5988"},
+                                 {kLogLevelItem, "info"},
+                                 {"vk.em_filename", "cartridge"},
+                                 {kRealmItem, ""}};
+    const struct
+    {
+        ConfigItems reread;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {running, {}},
+        // The level is what a reload applies; blanks around a value and an empty item left
+        // out change nothing.
+        {{{kHttpPortItem, " 5988 "}, {kLogLevelItem, "debug"}, {"vk.em_filename", "cartridge"}},
+         {}},
+        {{{kHttpPortItem, "5990"}, {"vk.em_filename", "other"}, {kUsersFileItem, "/x"}},
+         {kUsersFileItem, kHttpPortItem, "vk.em_filename"}},
+        {{}, {kHttpPortItem, "vk.em_filename"}},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(itemsNeedingRestart(running, c.reread), c.expected);
+    }
+}
+
 } // namespace
 } // namespace cimom

@@ -12,9 +12,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <dlfcn.h>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace cimom
 {
@@ -149,6 +152,61 @@ TEST(DaemonLogger, WritesOneLinePerMessageAtTheConfiguredLevel)
     EXPECT_EQ(parseLogLevel("DEBUG"), OpenWBEM::E_DEBUG_LEVEL);
     EXPECT_EQ(parseLogLevel("fatal"), OpenWBEM::E_FATAL_ERROR_LEVEL);
     EXPECT_FALSE(parseLogLevel("verbose"));
+}
+
+// What log rotation and SIGHUP do: the file is moved away and opened again by name, the level
+// changes, while other threads keep logging; no line is lost or split between the two files.
+TEST(DaemonLogger, FollowsARotatedFileAndANewLevelWhileThreadsLog)
+{
+    char directory[] = "/tmp/cimom_logger_XXXXXX";
+    ASSERT_NE(::mkdtemp(directory), nullptr);
+    const std::string path = std::string(directory) + "/cimomd.log";
+    const std::string rotated = path + ".1";
+    const auto logger = DaemonLogger::create(path, OpenWBEM::E_INFO_LEVEL);
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t)
+    {
+        threads.emplace_back(
+            [&]
+            {
+                while (!stop)
+                {
+                    logger->logInfo("steady");
+                }
+            });
+    }
+    logger->logDebug("hidden");
+    ASSERT_EQ(::rename(path.c_str(), rotated.c_str()), 0);
+    std::string problem;
+    EXPECT_TRUE(logger->reopen(&problem)) << problem;
+    logger->setThreshold(OpenWBEM::E_DEBUG_LEVEL);
+    logger->logDebug("shown");
+    stop = true;
+    for (auto& thread : threads)
+    {
+        thread.join();
+    }
+    logger->setThreshold(OpenWBEM::E_ERROR_LEVEL);
+    logger->logInfo("hidden again");
+    const std::string before = readFile(rotated);
+    const std::string after = readFile(path);
+    ::unlink(path.c_str());
+    ::unlink(rotated.c_str());
+    ::rmdir(directory);
+    EXPECT_EQ(before.find("hidden"), std::string::npos);
+    EXPECT_EQ(after.find("hidden"), std::string::npos);
+    EXPECT_NE(after.find(" DEBUG shown\n"), std::string::npos) << after;
+    for (const std::string* text : {&before, &after})
+    {
+        std::istringstream lines(*text);
+        std::string line;
+        while (std::getline(lines, line))
+        {
+            ASSERT_TRUE(line.size() > 30 && line[4] == '-' && line.back() != ' ') << line;
+        }
+    }
+    EXPECT_TRUE(DaemonLogger::create("stderr", OpenWBEM::E_INFO_LEVEL)->reopen());
 }
 
 TEST(CimServiceConcurrency, ManyThreadsGetCorrectAnswersAtOnce)
