@@ -9,6 +9,9 @@ REAL_HOST_PACKAGES=(autoconf automake libtool bison flex zlib1g-dev libpam0g-dev
 # What the Ansible collection's stage runs: Ansible, and Debian's copies of the linters its
 # sanity tests use.
 FLEET_PACKAGES=(ansible-core python3-voluptuous python3-pycodestyle pylint yamllint)
+# What the package stage (scripts/package-check.sh) adds: the Debian package tools, and what the
+# package depends on, installed beforehand so that purging it leaves the system as it was.
+PACKAGE_PACKAGES=(debhelper dpkg-dev fakeroot lintian man-db adduser openssl)
 
 ensure_packages() {
     local missing=()
