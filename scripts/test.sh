@@ -16,16 +16,21 @@
 #   fleet      the Ansible collection: its sanity checks (ansible/lint.sh), then
 #              ansible-playbook rolling updates across four of our daemons
 #              (ansible/tests/fleet_test.py)                                 (build/test)
+#   package    the Debian packages built from a clean copy, lintian, installed,
+#              the daemon run as its unit runs it and driven with wbemcli,
+#              reloaded, stopped, purged, nothing left (scripts/package-check.sh;
+#              root)                                                  (/tmp/pkg-check.*)
 # Any failing test, sanitizer report or fuzzer crash fails the run. The stage timings are
 # printed at the end.
 #
-# Usage: scripts/test.sh [--quick | --full | --real-host | --fleet] [CMake configure arguments...]
-#   (default) memory, asan, tsan, fuzz, real-host and fleet: what CI runs; the fuzz corpora run
+# Usage: scripts/test.sh [--quick | --full | --real-host | --fleet | --package] [CMake configure arguments...]
+#   (default) memory, asan, tsan, fuzz, real-host, fleet and package: what CI runs; the fuzz corpora run
 #             as tests under asan, with gcc
 #   --quick   the normal build and every test: the fast check while working
-#   --full    build, asan, tsan, fuzz, real-host and fleet
+#   --full    build, asan, tsan, fuzz, real-host, fleet and package
 #   --real-host  the real-host stage alone
 #   --fleet   the fleet stage alone
+#   --package the package stage alone
 # Environment: BUILD_DIR (normal build directory), SWU_FUZZ_SECONDS (per fuzz target,
 # default 20), SWU_FUZZ_RSS_MB (memory limit of one fuzz run, default 2048), SWU_SHARED_DIR
 # (where openwbem-real/ is; default ../shared beside the repository), OWREAL (where OpenWBEM
@@ -42,6 +47,7 @@ for arg in "$@"; do
     --full) mode=full ;;
     --real-host) mode=real ;;
     --fleet) mode=fleet ;;
+    --package) mode=package ;;
     *) configure_args+=("$arg") ;;
     esac
 done
@@ -203,6 +209,10 @@ if [ "$mode" = fleet ]; then
     run_stage fleet fleet
     exit 0
 fi
+if [ "$mode" = package ]; then
+    run_stage package bash scripts/package-check.sh
+    exit 0
+fi
 if [ "$mode" = checks ]; then
     run_stage memory memory_bounds
 else
@@ -216,3 +226,4 @@ run_stage tsan build_and_test build/tsan -LE matrix -- -DSWU_SANITIZE=thread
 run_stage fuzz fuzz_all
 run_stage real-host real_host
 run_stage fleet fleet
+run_stage package bash scripts/package-check.sh
