@@ -341,6 +341,63 @@ def run_tls(args, workdir):
         daemon.kill()
 
 
+def run_reload(args, workdir):
+    """SIGHUP as systemd's reload sends it: readiness and reload reported on the notification
+    socket, a user added just before gets in, the audit log moved away by log rotation is
+    followed by a fresh file, a changed port is named as needing a restart."""
+    notify_path = os.path.join(workdir, "notify.sock")
+    notify = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+    notify.bind(notify_path)
+    notify.settimeout(STARTUP_LIMIT_SECONDS)
+
+    def notices():
+        try:
+            return notify.recv(4096).decode().split("\n")
+        except socket.timeout:
+            return ["(nothing within %d s)" % STARTUP_LIMIT_SECONDS]
+
+    os.environ["NOTIFY_SOCKET"] = notify_path
+    try:
+        daemon = Daemon(args, workdir, free_port(), name="reload")
+    finally:
+        del os.environ["NOTIFY_SOCKET"]
+    try:
+        ready = notices()
+        check("READY=1" in ready and "MAINPID=%d" % daemon.process.pid in ready,
+              "ready reported with the daemon's pid", repr(ready) + daemon.output())
+        url = "http://%%s@127.0.0.1:%d/root/cimv2" % daemon.port
+        missing = url % "admin:adminpw" + ':ZVQ_ScheduledSoftwareUpdate.InstanceID="nope 0"'
+        wbemcli("cm", missing, "Remove")
+        rotated = daemon.audit_log + ".1"
+        os.rename(daemon.audit_log, rotated)
+        subprocess.run([args.passwd, "-f", os.path.join(workdir, "users"), "add", "late",
+                        "readonly"], input="latepw\n", text=True, check=True)
+        with open(daemon.config, "a") as f:
+            f.write("cimomd.realm = elsewhere\n")
+        daemon.process.send_signal(signal.SIGHUP)
+        reloading, ready = notices(), notices()
+        check(reloading[0] == "RELOADING=1" and ready == ["READY=1"],
+              "reload reported, then ready again", repr([reloading, ready]))
+        rc, out = wbemcli("ecn", url % "late:latepw")
+        check(rc == 0 and "ZVQ_SoftwareIdentity" in out, "a user added before SIGHUP gets in",
+              out)
+        wbemcli("cm", missing, "Remove")
+        with open(rotated) as f:
+            before = f.read().splitlines()
+        with open(daemon.audit_log) as f:
+            after = f.read().splitlines()
+        check(len(before) == 1 and len(after) == 1 and 'operation="Remove"' in after[0],
+              "the audit log reopened by name: one line in each file", repr([before, after]))
+        log = daemon.output()
+        check("reload: 3 user(s)" in log and
+              "taking effect at the next start: cimomd.realm" in log,
+              "the reload checks the users and names what needs a restart", log)
+        check(daemon.process.poll() is None, "the daemon keeps running")
+    finally:
+        daemon.kill()
+        notify.close()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--cimomd", required=True)
@@ -385,6 +442,7 @@ def main():
         daemon.kill()
     run_anonymous(args, workdir)
     run_tls(args, workdir)
+    run_reload(args, workdir)
 
     if failures:
         print("%d check(s) failed; daemon files kept in %s" % (len(failures), workdir))
