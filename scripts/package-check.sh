@@ -141,6 +141,7 @@ else
     # notification socket stands in for systemd's, so readiness is checked too.
     exec_start=$(sed -n 's/^ExecStart=//p' "$unit")
     env_file=$(sed -n 's/^EnvironmentFile=-\{0,1\}//p' "$unit")
+    unit_env=$(sed -n 's/^Environment=//p' "$unit")
     check "the unit runs as root (the tool needs it)" sh -c "! grep -q '^User=' $unit"
     python3 -c '
 import socket, sys
@@ -154,7 +155,7 @@ while True:
     for _ in $(seq 50); do [ -S "$work/notify.sock" ] && break; sleep 0.1; done
     # shellcheck disable=SC2086
     env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
-        NOTIFY_SOCKET="$work/notify.sock" \
+        NOTIFY_SOCKET="$work/notify.sock" $unit_env \
         $(grep -E '^[A-Za-z_][A-Za-z0-9_]*=' "$env_file") \
         $exec_start >"$work/daemon.out" 2>&1 &
     daemon_pid=$!
@@ -228,7 +229,12 @@ fi
 daemon_pid=
 rm -f "$tool"
 
-echo "-- purge"
+echo "-- remove, then purge"
+DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq cimomd swu >"$work/remove.log" 2>&1 ||
+    { cat "$work/remove.log"; exit 1; }
+check "removing keeps the configuration, the users and the account" \
+    sh -c 'test -f /etc/cimomd/cimomd.conf && test -f /etc/cimomd/users && getent passwd cimomd >/dev/null'
+check "but not the programs" test ! -e /usr/sbin/cimomd
 DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq cimomd swu >"$work/purge.log" 2>&1 ||
     { cat "$work/purge.log"; exit 1; }
 check "the account is gone" sh -c "! getent passwd cimomd && ! getent group cimomd"
