@@ -118,29 +118,50 @@ fuzz_dictionary() {
     esac
 }
 
+# One target's bounded run; its exit status is left beside its log for fuzz_all to read.
+fuzz_one() {
+    local dir=$1 target=$2 dictionary options
+    dictionary=$(fuzz_dictionary "$target")
+    options=(-max_total_time="$fuzz_seconds" -rss_limit_mb="$fuzz_rss_mb" -timeout=10
+        -print_final_stats=1 -artifact_prefix="$dir/artifacts/$target-")
+    if [ -n "$dictionary" ]; then
+        options+=(-dict="$dictionary")
+    fi
+    local rc=0
+    "$dir/fuzz/fuzz_$target" "${options[@]}" "$dir/work/$target" "fuzz/corpus/$target" \
+        >"$dir/logs/$target.log" 2>&1 || rc=$?
+    echo "$rc" >"$dir/logs/$target.rc"
+}
+
 # Each target starts from its seed corpus plus what earlier runs in this build directory found,
-# and stops after the bounded time or at its first crash, which it keeps under artifacts/.
+# and stops after the bounded time or at its first crash, which it keeps under artifacts/. A
+# fuzzer uses one core, so as many run at once as there are cores.
 fuzz_all() {
     local dir=build/fuzz
     CC=clang CXX=clang++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
         -DSWU_WERROR=ON -DSWU_BUILD_TESTS=OFF -DSWU_FUZZ=ON "${configure_args[@]}"
     cmake --build "$dir" -j"$jobs" --target fuzz_targets
-    mkdir -p "$dir/artifacts"
-    local failed=() summary=() options=() seeds target work log runs dictionary
+    mkdir -p "$dir/artifacts" "$dir/logs"
+    local failed=() summary=() targets=() seeds target log runs running=0
     for seeds in fuzz/corpus/*/; do
         target=$(basename "$seeds")
-        work="$dir/work/$target"
-        log="$dir/logs/$target.log"
-        mkdir -p "$work" "$(dirname "$log")"
-        dictionary=$(fuzz_dictionary "$target")
-        options=(-max_total_time="$fuzz_seconds" -rss_limit_mb="$fuzz_rss_mb" -timeout=10
-            -print_final_stats=1 -artifact_prefix="$dir/artifacts/$target-")
-        if [ -n "$dictionary" ]; then
-            options+=(-dict="$dictionary")
+        targets+=("$target")
+        mkdir -p "$dir/work/$target"
+        rm -f "$dir/logs/$target.rc"
+        if [ "$running" -ge "$jobs" ]; then
+            wait -n || true
+            running=$((running - 1))
         fi
         echo "-- fuzz_$target (${fuzz_seconds} s)"
-        if ! "$dir/fuzz/fuzz_$target" "${options[@]}" "$work" "$seeds" >"$log" 2>&1; then
+        fuzz_one "$dir" "$target" &
+        running=$((running + 1))
+    done
+    wait
+    for target in "${targets[@]}"; do
+        log="$dir/logs/$target.log"
+        if [ "$(cat "$dir/logs/$target.rc" 2>/dev/null)" != 0 ]; then
             failed+=("$target")
+            echo "-- fuzz_$target failed:"
             tail -n 40 "$log"
         fi
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
